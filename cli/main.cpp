@@ -1,0 +1,70 @@
+// mixconv-cli: converts mail logs to mailbox files from the command line.
+#include <cstdio>
+#include <string>
+
+#include "charset/cp932.h"
+#include "cli/locale_charset.h"
+#include "cli/options.h"
+#include "cli/stream_report.h"
+#include "engine/convert.h"
+#include "version.h"
+
+namespace {
+
+constexpr int kExitIncomplete = 1;
+constexpr int kExitUsage = 2;
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n",
+               mixconv::cli::kProgramName, message.c_str(), mixconv::cli::kProgramName);
+  return kExitUsage;
+}
+
+// Names and addresses go into the mailbox as Shift_JIS bytes, like everything else there.
+bool EncodeOption(const char* optionName, std::string& value, const std::string& charset) {
+  mixconv::Cp932Text encoded = mixconv::EncodeCp932(value, charset.c_str());
+  if (!encoded.ok()) {
+    UsageError(std::string(optionName) + ": " + encoded.error);
+    return false;
+  }
+  value = std::move(encoded.bytes);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace mixconv::cli;
+  UseEnvironmentLocale();
+  ParsedOptions parsed = ParseOptions(argc, argv);
+  if (!parsed.error.empty()) {
+    return UsageError(parsed.error);
+  }
+  Options& options = parsed.options;
+  if (options.showHelp) {
+    std::fputs(kUsageText, stdout);
+    return 0;
+  }
+  if (options.showVersion) {
+    std::printf("%s %s\n", kProgramName, mixconv::kVersionText);
+    return 0;
+  }
+  const std::string charset = LocaleCharset();
+  if (!EncodeOption("--name", options.fullName, charset) ||
+      !EncodeOption("--email", options.mailAddress, charset) ||
+      !EncodeOption("--domain", options.mailDomain, charset)) {
+    return kExitUsage;
+  }
+
+  StreamReport report(kProgramName, options.quiet);
+  mixconv::ActiveResultLog = &report;
+  bool allComplete = true;
+  for (const std::string& indexPath : options.indexPaths) {
+    const mixconv::ConversionOutcome outcome = mixconv::RunConversion(
+        {kProgramName, indexPath.c_str(), options.fullName.c_str(),
+         options.mailAddress.c_str(), options.mailDomain.c_str()});
+    allComplete = allComplete && outcome.complete;
+  }
+  mixconv::ActiveResultLog = nullptr;
+  return allComplete ? 0 : kExitIncomplete;
+}

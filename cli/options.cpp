@@ -1,0 +1,89 @@
+#include "cli/options.h"
+
+#include <string_view>
+
+#include "engine/convert.h"
+
+namespace mixconv::cli {
+
+const char kUsageText[] =
+    "Usage: mixconv-cli [OPTION]... INDEX...\n"
+    "Convert mail logs (NAME.MIX with its NAME.TXT) into mailbox files (NAME.mbx).\n"
+    "Each INDEX may be given as NAME.MIX, NAME.mix or NAME.\n"
+    "\n"
+    "  --name NAME       your full name, for the To line of received mail and\n"
+    "                    the From line of sent mail (default: empty)\n"
+    "  --email ADDRESS   your e-mail address, used with --name (default: empty)\n"
+    "  --domain DOMAIN   the member mail domain added to member IDs\n"
+    "                    (default: members.example.jp)\n"
+    "  --quiet           print only errors\n"
+    "  --help            show this help and exit\n"
+    "  --version         show the version and exit\n"
+    "\n"
+    "Texts are written as Shift_JIS (code page 932); dates in the local time zone (TZ).\n"
+    "Exit status: 0 when every log converted completely, 1 when any did not,\n"
+    "2 for a usage error.\n";
+
+namespace {
+
+struct ValueOption {
+  std::string_view name;
+  std::string Options::*field;
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--name", &Options::fullName},
+    {"--email", &Options::mailAddress},
+    {"--domain", &Options::mailDomain},
+};
+
+}  // namespace
+
+ParsedOptions ParseOptions(int argc, const char* const* argv) {
+  ParsedOptions parsed;
+  Options& options = parsed.options;
+  options.mailDomain = ServiceMailDomain;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (optionsEnded || !argument.starts_with("-") || argument == "-") {
+      options.indexPaths.emplace_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument == "--quiet" || argument == "-q") {
+      options.quiet = true;
+    } else if (argument == "--help" || argument == "-h") {
+      options.showHelp = true;
+    } else if (argument == "--version") {
+      options.showVersion = true;
+    } else {
+      const std::string_view name = argument.substr(0, argument.find('='));
+      const ValueOption* match = nullptr;
+      for (const ValueOption& option : kValueOptions) {
+        if (option.name == name) {
+          match = &option;
+        }
+      }
+      if (match == nullptr) {
+        parsed.error = "unknown option '" + std::string(argument) + "'";
+        return parsed;
+      }
+      if (name.size() < argument.size()) {
+        options.*(match->field) = argument.substr(name.size() + 1);
+      } else if (i + 1 < argc) {
+        options.*(match->field) = argv[++i];
+      } else {
+        parsed.error = "option '" + std::string(name) + "' needs a value";
+        return parsed;
+      }
+    }
+  }
+  if (options.indexPaths.empty() && !options.showHelp && !options.showVersion) {
+    parsed.error = "no INDEX given";
+  }
+  return parsed;
+}
+
+}  // namespace mixconv::cli

@@ -1,0 +1,31 @@
+// mixconv-cli's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace mixconv::cli {
+
+inline constexpr char kProgramName[] = "mixconv-cli";
+
+struct Options {
+  std::string fullName;
+  std::string mailAddress;
+  std::string mailDomain;
+  bool quiet = false;
+  bool showHelp = false;
+  bool showVersion = false;
+  std::vector<std::string> indexPaths;
+};
+
+struct ParsedOptions {
+  Options options;
+  std::string error;  // a usage error, empty when the command line is sound
+};
+
+// Values are kept as they arrive, in the locale's encoding.
+ParsedOptions ParseOptions(int argc, const char* const* argv);
+
+extern const char kUsageText[];
+
+}  // namespace mixconv::cli

@@ -1,0 +1,21 @@
+#include "cli/stream_report.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace mixconv::cli {
+
+StreamReport::StreamReport(const char* programName, bool quiet)
+    : errorPrefix_(std::string(programName) + ": "), quiet_(quiet) {}
+
+int StreamReport::AddLine(const char* text) {
+  const bool isError = std::string_view(text).starts_with(errorPrefix_);
+  if (isError || !quiet_) {
+    std::FILE* stream = isError ? stderr : stdout;
+    std::fputs(text, stream);
+    std::fputc('\n', stream);
+  }
+  return 0;
+}
+
+}  // namespace mixconv::cli

@@ -1,0 +1,42 @@
+// Absence notices (kind 4): the title line starts with the sender's member ID.
+#include <algorithm>
+#include <array>
+
+#include "common_parts.h"
+#include "convert_one_mail.h"
+#include "header_line.h"
+#include "line_text.h"
+#include "sjis.h"
+
+namespace mixconv {
+
+namespace {
+
+constexpr std::size_t kMemberIdLength = 8;
+
+}  // namespace
+
+int ConvertAbsenceNotice(const MailIndexEntry& entry, MailText& text, MailboxFile& mailbox) {
+  {
+    HeaderLine line(mailbox);
+    line.Append("Subject: ").Append(kAbsenceNoticeSubject).Finish();
+  }
+  {
+    const std::string_view idBytes =
+        UpToNul(UpToLineEnd(text.Piece())).substr(0, kMemberIdLength);
+    std::array<char, kMemberIdLength> memberId{};
+    std::transform(idBytes.begin(), idBytes.end(), memberId.begin(), AsciiLower);
+    HeaderLine line(mailbox);
+    line.Append("From: ");
+    AppendMemberAddress(line, {memberId.data(), idBytes.size()});
+    line.Finish();
+  }
+  text.SkipRestOfLine();
+  WriteUserToLine(mailbox);
+  WriteIndexDateLine(entry.time, mailbox);
+
+  CopyRemainingLines(text, mailbox);
+  return 0;
+}
+
+}  // namespace mixconv

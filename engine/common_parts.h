@@ -1,0 +1,45 @@
+// Lines and values that more than one mail kind writes.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "header_line.h"
+#include "mail_text.h"
+#include "mailbox_file.h"
+
+namespace mixconv {
+
+// Hands a value to consume from valueStart up to where valueOf ends it, following
+// the line into the pieces after LineBuffer's when it is longer; the line is used up.
+template <typename ValueOf, typename Consume>
+void ForEachValuePiece(MailText& text, std::string_view valueStart, ValueOf valueOf,
+                       Consume consume) {
+  std::string_view piece = valueStart;
+  for (;;) {
+    const std::string_view value = valueOf(piece);
+    consume(value);
+    if (value.size() < piece.size() || text.ReadPiece() <= 0) {
+      break;
+    }
+    piece = text.Piece();
+  }
+  text.SkipRestOfLine();
+}
+
+// The rest of the current line from valueStart up to its CR or LF.
+void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueStart);
+
+// memberId + "@" + the run's member mail domain.
+void AppendMemberAddress(HeaderLine& line, std::string_view memberId);
+
+// "To: " + the user's full name + " <" + the user's e-mail address + ">".
+void WriteUserToLine(MailboxFile& mailbox);
+
+// "Date: " + the index time in local time, with seconds.
+void WriteIndexDateLine(std::int32_t time, MailboxFile& mailbox);
+
+// The mail's remaining text, line by line as it stands.
+void CopyRemainingLines(MailText& text, MailboxFile& mailbox);
+
+}  // namespace mixconv

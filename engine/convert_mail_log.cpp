@@ -1,0 +1,148 @@
+// The conversion driver: opens the three files, walks the index, reports the outcome.
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "convert.h"
+#include "convert_one_mail.h"
+#include "date_text.h"
+#include "mail_index.h"
+#include "mail_writer.h"
+#include "mailbox_file.h"
+#include "messages.h"
+#include "report.h"
+#include "run_context.h"
+
+namespace mixconv {
+
+RunContext CurrentRun;
+
+namespace {
+
+constexpr std::string_view kIndexExtension = ".MIX";
+constexpr std::string_view kIndexExtensionLower = ".mix";
+constexpr std::string_view kTextExtension = ".TXT";
+constexpr std::string_view kMailboxExtension = ".mbx";
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+MailboxFile Mailbox;
+
+// The index path less a final ".MIX" or ".mix"; any other extension stays.
+std::string BaseName(std::string_view indexPath) {
+  const std::size_t dot = indexPath.rfind('.');
+  if (dot != std::string_view::npos) {
+    const std::string_view extension = indexPath.substr(dot);
+    if (extension == kIndexExtension || extension == kIndexExtensionLower) {
+      indexPath.remove_suffix(extension.size());
+    }
+  }
+  return std::string(indexPath);
+}
+
+InputFile OpenInput(const std::string& path) {
+  InputFile file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, path.c_str());
+  }
+  return file;
+}
+
+// Every counted entry was read: the index did not end early.
+bool ReadEntryCount(std::FILE* indexFile, std::uint32_t& total) {
+  std::array<unsigned char, kIndexPreambleSize + kEntryCountSize> header{};
+  if (std::fread(header.data(), kIndexPreambleSize, 1, indexFile) != 1 ||
+      std::fread(header.data() + kIndexPreambleSize, kEntryCountSize, 1, indexFile) != 1) {
+    ReportFailure(messages::kFileReadError, CurrentRun.programName);
+    return false;
+  }
+  total = DecodeEntryCount(header.data() + kIndexPreambleSize);
+  return true;
+}
+
+void WriteSeparatorLine(std::int32_t time) {
+  std::array<char, 64> date{};
+  FormatSeparatorDate(BreakDownLocalTime(time), date.data(), date.size());
+  std::array<char, 80> separator{};
+  const int length = std::snprintf(separator.data(), separator.size(), "From - %s\r\n", date.data());
+  WriteMailBlock(separator.data(), static_cast<std::size_t>(length), Mailbox);
+}
+
+enum class LoopEnd { AllEntries, IndexEnded, MailAborted, WriteFailed };
+
+LoopEnd ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total) {
+  std::array<unsigned char, kIndexEntrySize> bytes{};
+  for (std::uint32_t index = 0; index < total; ++index) {
+    if (std::fread(bytes.data(), bytes.size(), 1, indexFile) != 1) {
+      if (std::ferror(indexFile)) {
+        ReportFailure(messages::kFileReadError, CurrentRun.programName);
+      }
+      return LoopEnd::IndexEnded;
+    }
+    const MailIndexEntry entry = DecodeIndexEntry(bytes.data());
+    if (IsBinaryMail(entry)) {
+      ReportProgress(messages::kSkipBinaryMail);
+      continue;
+    }
+    WriteSeparatorLine(entry.time);
+    if (ConvertOneMail(entry, textFile, Mailbox) != 0) {
+      return LoopEnd::MailAborted;
+    }
+    FinishMail(Mailbox);
+    if (Mailbox.Failed()) {
+      return LoopEnd::WriteFailed;
+    }
+  }
+  return LoopEnd::AllEntries;
+}
+
+}  // namespace
+
+ConversionOutcome RunConversion(const ConversionRequest& request) {
+  CurrentRun = RunContext{request.programName, request.fullName, request.mailAddress,
+                          request.mailDomain, false};
+  const std::string base = BaseName(request.indexPath);
+  ConversionOutcome outcome;
+  outcome.result = -1;
+
+  const InputFile indexFile = OpenInput(base + std::string(kIndexExtension));
+  if (!indexFile) {
+    return outcome;
+  }
+  const InputFile textFile = OpenInput(base + std::string(kTextExtension));
+  if (!textFile) {
+    return outcome;
+  }
+  const std::string mailboxPath = base + std::string(kMailboxExtension);
+  if (!Mailbox.Open(mailboxPath.c_str())) {
+    ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, mailboxPath.c_str());
+    return outcome;
+  }
+
+  LoopEnd end = LoopEnd::IndexEnded;
+  if (ReadEntryCount(indexFile.get(), outcome.total)) {
+    end = ConvertEntries(indexFile.get(), textFile.get(), outcome.total);
+  }
+  const bool closed = Mailbox.Close();
+  if (!closed) {
+    // Reported once, whether the write that failed was a mail's or the last flush.
+    ReportFailure(messages::kFileWriteError, CurrentRun.programName);
+  }
+  outcome.converted = Mailbox.MailsWritten();
+  ReportProgress(messages::kSummary, outcome.converted, outcome.total);
+  outcome.result = closed ? 0 : -1;
+  outcome.complete = closed && end == LoopEnd::AllEntries && !CurrentRun.failureReported;
+  return outcome;
+}
+
+int ConvertMailLog(const char* programName, const char* indexPath, const char* fullName,
+                   const char* mailAddress) {
+  return RunConversion({programName, indexPath, fullName, mailAddress, ServiceMailDomain}).result;
+}
+
+}  // namespace mixconv

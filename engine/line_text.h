@@ -1,0 +1,23 @@
+// Small byte-string helpers for taking values out of a mail's lines.
+#pragma once
+
+#include <string_view>
+
+namespace mixconv {
+
+// A value taken from a line never runs past that line's end.
+constexpr std::string_view UpToLineEnd(std::string_view line) {
+  return line.substr(0, line.find_first_of("\r\n"));
+}
+
+// Byte by byte: trail bytes of double-byte characters are lower-cased too.
+constexpr char AsciiLower(char byte) {
+  return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
+// A NUL ends a value the way it ends the C string it was kept in.
+constexpr std::string_view UpToNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+
+}  // namespace mixconv

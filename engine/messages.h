@@ -1,0 +1,16 @@
+// Every line the engine reports, as printf formats. "%s: " is the program name.
+#pragma once
+
+namespace mixconv::messages {
+
+inline constexpr char kFileOpenFailed[] = "%s: %s file open failed.";
+inline constexpr char kFileSeekFailed[] = "%s: file seek failed.";
+inline constexpr char kFileReadError[] = "%s: file read error.";
+inline constexpr char kFileWriteError[] = "%s: file write error.";
+inline constexpr char kNoTitleLine[] = "%s: no title line !! ABORT...";
+inline constexpr char kNoSubjectLine[] = "%s: no subject line !! ABORT...";
+inline constexpr char kUnknownMailKind[] = "%s: unknown mail kind %02x !! ABORT...";
+inline constexpr char kSkipBinaryMail[] = "skip one binary mail.";
+inline constexpr char kSummary[] = "convert %u/%u mail";
+
+}  // namespace mixconv::messages
