@@ -59,7 +59,7 @@ Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset) {
       ucnv_toUChars(source.get(), unicode.data(), static_cast<int32_t>(unicode.size()),
                     text.data(), static_cast<int32_t>(text.size()), &status);
   if (U_FAILURE(status)) {
-    result.error = std::string("is not valid ") + ucnv_getName(source.get(), &status) + " text";
+    result.error = std::string("is not valid ") + sourceCharset + " text";
     return result;
   }
 

@@ -27,13 +27,15 @@ constexpr std::size_t kMemberIdBufferSize = 256;
 constexpr int kTwoDigitYearBase = 1900;
 constexpr std::string_view kInternetGateway = "INET GATE";
 
-// What line 3 says about the sender and the time of the mail.
+// What line 3 says about the sender and the time of the mail, copied out of
+// LineBuffer before the next line replaces it.
 struct MailOrigin {
   std::array<char, kMemberIdBufferSize> memberIdBuffer{};
   std::string_view memberId;
   int year = 0;
   int month = 0;
   int day = 0;
+  std::array<char, kMaxTimeTextLength> timeTextBuffer{};
   std::string_view timeText;
 };
 
@@ -106,7 +108,9 @@ void ParseOrigin(std::string_view line3, MailOrigin& origin) {
   SkipNumber(rest, '/');
   origin.day = ParseDecimal(rest);
   SkipNumber(rest, ' ');
-  origin.timeText = UpToNul(rest.substr(0, kMaxTimeTextLength));
+  const std::string_view timeText = UpToNul(rest.substr(0, kMaxTimeTextLength));
+  std::copy(timeText.begin(), timeText.end(), origin.timeTextBuffer.begin());
+  origin.timeText = {origin.timeTextBuffer.data(), timeText.size()};
 }
 
 std::string_view SkipLeadingSpaces(std::string_view line) {

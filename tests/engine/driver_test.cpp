@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/conversion_harness.h"
+#include "tests/support/sjis_text.h"
+
+namespace mixconv::testing {
+namespace {
+
+const std::string kSentText = "Desk\r\nbody\r\n";
+
+using Lines = std::vector<std::string>;
+
+class DriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override { PinTimeZone(); }
+
+  // Converts `path` (relative to the directory) after writing the log as `base`.
+  Conversion ConvertIn(const std::string& base, const std::string& path,
+                       const std::string& mailbox) {
+    MailLogBuilder().AddMail(kind::kSent, kSentText).WriteFiles(dir_.path() / base);
+    return ConvertPath((dir_.path() / path).string(), (dir_.path() / mailbox).string());
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(DriverTest, IndexPathsNameTheThreeFiles) {
+  for (const char* path : {"LOG.MIX", "LOG.mix", "LOG"}) {
+    const Conversion conversion = ConvertIn("LOG", path, "LOG.mbx");
+    EXPECT_TRUE(conversion.outcome.complete) << path;
+    EXPECT_TRUE(conversion.mailboxExists) << path;
+  }
+  EXPECT_TRUE(ConvertIn("LOG.Mix", "LOG.Mix", "LOG.Mix.mbx").mailboxExists);
+  std::filesystem::create_directory(dir_.path() / "mail.old");
+  EXPECT_TRUE(ConvertIn("mail.old/LOG", "mail.old/LOG", "mail.old/LOG.mbx").mailboxExists);
+}
+
+TEST_F(DriverTest, FilesThatCannotBeOpenedAreNamed) {
+  const Conversion empty = ConvertPath("", ".mbx");
+  EXPECT_EQ(empty.lines, Lines{"mixconv: .MIX file open failed."});
+  EXPECT_EQ(empty.outcome.result, -1);
+
+  const std::string base = (dir_.path() / "LOG").string();
+  WriteFileBytes(base + ".MIX", MailLogBuilder().IndexBytes());
+  const Conversion noText = ConvertPath(base + ".MIX", base + ".mbx");
+  EXPECT_EQ(noText.lines, Lines{"mixconv: " + base + ".TXT file open failed."});
+  EXPECT_FALSE(noText.mailboxExists);
+  EXPECT_FALSE(noText.outcome.complete);
+}
+
+TEST_F(DriverTest, EmptyIndexGivesEmptyMailboxAndShortIndexIsAnError) {
+  const Conversion empty = ConvertLog(MailLogBuilder());
+  EXPECT_TRUE(empty.mailboxExists);
+  EXPECT_EQ(empty.mailbox, "");
+  EXPECT_EQ(empty.lines, Lines{"convert 0/0 mail"});
+  EXPECT_TRUE(empty.outcome.complete);
+
+  const std::string base = (dir_.path() / "SHORT").string();
+  WriteFileBytes(base + ".MIX", std::string(12, '\0'));
+  WriteFileBytes(base + ".TXT", "");
+  const Conversion shortIndex = ConvertPath(base, base + ".mbx");
+  EXPECT_EQ(shortIndex.lines, (Lines{"mixconv: file read error.", "convert 0/0 mail"}));
+  EXPECT_EQ(shortIndex.outcome.result, 0);
+  EXPECT_FALSE(shortIndex.outcome.complete);
+}
+
+TEST_F(DriverTest, BinaryMailsAreSkipped) {
+  const Conversion conversion = ConvertLog(MailLogBuilder()
+                                               .AddMail(kind::kSent, kSentText)
+                                               .AddMail(kind::kReceived, "binary", 0, 0x18)
+                                               .AddMail(kind::kBinaryOther, "binary", 0, 0x80)
+                                               .AddMail(kind::kBinary, "binary")
+                                               .AddMail(kind::kSent, kSentText, 0, 0x09));
+  EXPECT_EQ(conversion.lines, (Lines{"skip one binary mail.", "skip one binary mail.",
+                                     "skip one binary mail.", "convert 2/5 mail"}));
+  const std::string mail = "From - Thu Jan 01 09:00:00 1970\r\nFrom: N <U>\r\n"
+                           "Date: 01 Jan 1970 09:00:00\r\nbody\r\n";
+  EXPECT_EQ(conversion.mailbox, mail + mail);
+  EXPECT_TRUE(conversion.outcome.complete);
+}
+
+TEST_F(DriverTest, IndexShorterThanItsCountEndsTheList) {
+  const Conversion conversion = ConvertLog(MailLogBuilder()
+                                               .AddMail(kind::kSent, kSentText)
+                                               .AddMail(kind::kSent, kSentText)
+                                               .AddMail(kind::kSent, kSentText)
+                                               .ClaimCount(5));
+  EXPECT_EQ(conversion.lines, Lines{"convert 3/5 mail"});
+  EXPECT_EQ(conversion.outcome.result, 0);
+  EXPECT_FALSE(conversion.outcome.complete);
+}
+
+TEST_F(DriverTest, AbortsStopTheRunAfterTheSeparator) {
+  const std::string separator = "From - Thu Jan 01 09:00:00 1970\r\n";
+  const std::string sent = separator + "From: N <U>\r\nDate: 01 Jan 1970 09:00:00\r\nbody\r\n";
+  const auto abortedSecond = [&](const IndexEntry& second) {
+    return ConvertLog(MailLogBuilder()
+                          .AddMail(kind::kSent, kSentText)
+                          .AddEntry(second)
+                          .AddMail(kind::kSent, kSentText)
+                          .AddMail(kind::kSent, kSentText));
+  };
+  const struct {
+    IndexEntry entry;
+    Lines lines;
+  } cases[] = {
+      {{0, 0, 9, 0, 12}, {"mixconv: unknown mail kind 09 !! ABORT...", "convert 1/4 mail"}},
+      {{0, 0, kind::kSent, 0, 0}, {"mixconv: no title line !! ABORT...", "convert 1/4 mail"}},
+      {{0, 0, kind::kSent, -1, 12}, {"mixconv: file seek failed.", "convert 1/4 mail"}},
+      {{0, 0, kind::kSent, 1 << 20, 12},
+       {"mixconv: file read error.", "mixconv: no title line !! ABORT...", "convert 1/4 mail"}},
+      {{0, 0, kind::kReceived, 0, 12}, {"mixconv: no subject line !! ABORT...", "convert 1/4 mail"}},
+  };
+  for (const auto& [entry, lines] : cases) {
+    const Conversion conversion = abortedSecond(entry);
+    EXPECT_EQ(conversion.lines, lines);
+    EXPECT_EQ(conversion.mailbox, sent + separator);
+    EXPECT_EQ(conversion.outcome.result, 0);
+    EXPECT_FALSE(conversion.outcome.complete);
+  }
+}
+
+TEST_F(DriverTest, SharedAndBackwardRangesAreEachReadWhole) {
+  MailLogBuilder log;
+  log.AppendText("First\r\none\r\n").AppendText("Second\r\ntwo\r\n");
+  log.AddEntry({0, 0, kind::kSent, 12, 13}).AddEntry({0, 0, kind::kSent, 0, 12});
+  log.AddEntry({0, 0, kind::kSent, 12, 13});
+  const std::string mailbox = ConvertLog(log).mailbox;
+  const std::string header = "From - Thu Jan 01 09:00:00 1970\r\nFrom: N <U>\r\nDate: 01 Jan 1970 09:00:00\r\n";
+  EXPECT_EQ(mailbox, header + "two\r\n" + header + "one\r\n" + header + "two\r\n");
+}
+
+TEST_F(DriverTest, ExistingMailboxIsReplaced) {
+  WriteFileBytes(dir_.path() / "LOG.mbx", std::string(1000, 'Q'));
+  const Conversion conversion = ConvertIn("LOG", "LOG", "LOG.mbx");
+  EXPECT_TRUE(conversion.mailbox.starts_with("From - "));
+  EXPECT_EQ(conversion.mailbox.find('Q'), std::string::npos);
+}
+
+TEST_F(DriverTest, FailedWritesAreReportedAndNotCounted) {
+  if (!std::filesystem::exists("/dev/full")) {
+    GTEST_SKIP() << "needs /dev/full";
+  }
+  const std::filesystem::path base = dir_.path() / "FULL";
+  MailLogBuilder().AddMail(kind::kSent, kSentText).AddMail(kind::kSent, kSentText).WriteFiles(base);
+  std::filesystem::create_symlink("/dev/full", base.string() + ".mbx");
+  const Conversion conversion = ConvertPath(base.string(), "/dev/null");
+  EXPECT_EQ(conversion.lines, (Lines{"mixconv: file write error.", "convert 0/2 mail"}));
+  EXPECT_EQ(conversion.outcome.result, -1);
+  EXPECT_FALSE(conversion.outcome.complete);
+}
+
+TEST_F(DriverTest, OverlongPathIsReportedWithoutOverrun) {
+  const std::string path(10000, 'p');
+  const Conversion conversion = ConvertPath(path, "/nonexistent");
+  ASSERT_EQ(conversion.lines.size(), 1u);
+  EXPECT_TRUE(conversion.lines[0].starts_with("mixconv: ppp"));
+  EXPECT_EQ(conversion.lines[0].size(), 4095u);
+}
+
+TEST_F(DriverTest, LinesAreDroppedWithoutAReceiver) {
+  ActiveResultLog = nullptr;
+  EXPECT_EQ(ConvertMailLog("mixconv", "", "", ""), -1);
+}
+
+}  // namespace
+}  // namespace mixconv::testing

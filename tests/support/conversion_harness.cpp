@@ -1,0 +1,60 @@
+#include "tests/support/conversion_harness.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <random>
+
+namespace mixconv::testing {
+
+void PinTimeZone() {
+  ::setenv("TZ", "JST-9", 1);
+  ::tzset();
+}
+
+TempDir::TempDir() {
+  std::random_device entropy;
+  path_ = std::filesystem::temp_directory_path() /
+          ("mixconv-test-" + std::to_string(entropy()) + std::to_string(entropy()));
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+int LineCollector::AddLine(const char* text) {
+  lines.emplace_back(text);
+  return 0;
+}
+
+Conversion ConvertPath(const std::string& indexPath, const std::string& mailboxPath) {
+  LineCollector collector;
+  ActiveResultLog = &collector;
+  Conversion conversion;
+  conversion.outcome = RunConversion({"mixconv", indexPath.c_str(), kTestName, kTestAddress});
+  ActiveResultLog = nullptr;
+  conversion.lines = std::move(collector.lines);
+  conversion.mailboxExists = std::filesystem::exists(mailboxPath);
+  if (conversion.mailboxExists) {
+    conversion.mailbox = ReadFileBytes(mailboxPath);
+  }
+  return conversion;
+}
+
+Conversion ConvertLog(const MailLogBuilder& log) {
+  const TempDir dir;
+  const std::filesystem::path base = dir.path() / "LOG";
+  log.WriteFiles(base);
+  return ConvertPath(base.string() + ".MIX", base.string() + ".mbx");
+}
+
+std::string FirstMailBody(const Conversion& conversion) {
+  const std::size_t separatorEnd = conversion.mailbox.find("\r\n");
+  return separatorEnd == std::string::npos ? std::string()
+                                           : conversion.mailbox.substr(separatorEnd + 2);
+}
+
+}  // namespace mixconv::testing

@@ -1,0 +1,54 @@
+// Runs whole conversions in a private directory and collects what they report.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/convert.h"
+#include "tests/support/mail_log_builder.h"
+
+namespace mixconv::testing {
+
+inline constexpr char kTestName[] = "N";
+inline constexpr char kTestAddress[] = "U";
+inline constexpr char kDomain[] = "members.example.jp";
+
+// Dates in tests are read in a zone nine hours east of UTC.
+void PinTimeZone();
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class LineCollector : public ReportTarget {
+ public:
+  int AddLine(const char* text) override;
+  std::vector<std::string> lines;
+};
+
+struct Conversion {
+  ConversionOutcome outcome;
+  std::vector<std::string> lines;
+  std::string mailbox;  // NAME.mbx after the run, empty when it was not created
+  bool mailboxExists = false;
+};
+
+// Converts indexPath with program name "mixconv", user N <U>, collecting the lines.
+Conversion ConvertPath(const std::string& indexPath, const std::string& mailboxPath);
+
+// Writes the log into a fresh directory as LOG.MIX / LOG.TXT and converts it.
+Conversion ConvertLog(const MailLogBuilder& log);
+
+// The mailbox bytes after the first separator line of a one-mail log.
+std::string FirstMailBody(const Conversion& conversion);
+
+}  // namespace mixconv::testing
