@@ -1,0 +1,163 @@
+// mixconv-cli as a user runs it: a separate process, its streams and its exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/conversion_harness.h"
+#include "tests/support/sjis_text.h"
+
+namespace mixconv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quoted(const std::string& argument) {
+  std::string quoted = "'";
+  for (const char c : argument) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  CliRun RunCli(const std::vector<std::string>& arguments) const {
+    std::string command = "cd " + Quoted(dir_.path().string()) + " && TZ=JST-9 LC_ALL=C.UTF-8 " +
+                          Quoted(MIXCONV_CLI_PATH);
+    for (const std::string& argument : arguments) {
+      command += " " + Quoted(argument);
+    }
+    command += " >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFileBytes(dir_.path() / "out.txt");
+    run.err = ReadFileBytes(dir_.path() / "err.txt");
+    return run;
+  }
+
+  void WriteLog(const std::string& base, const MailLogBuilder& log) const {
+    log.WriteFiles(dir_.path() / base);
+  }
+
+  std::string Mailbox(const std::string& base) const {
+    return ReadFileBytes(dir_.path() / (base + ".mbx"));
+  }
+
+  bool HasMailbox(const std::string& base) const { return fs::exists(dir_.path() / (base + ".mbx")); }
+
+  TempDir dir_;
+};
+
+const MailLogBuilder kSentMail = MailLogBuilder().AddMail(kind::kSent, "Desk\r\nTO:ABC\r\n");
+
+TEST_F(CliTest, ConvertsEachIndexInTurnWithTheUsersNameInShiftJis) {
+  WriteLog("A", kSentMail);
+  WriteLog("B", kSentMail);
+  const CliRun run =
+      RunCli({"--name", "山田 太郎", "--email=taro@example.jp", "--domain", "example.net", "A.MIX", "B"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "convert 1/1 mail\nconvert 1/1 mail\n");
+  EXPECT_EQ(run.err, "");
+  const std::string expected = "From - Thu Jan 01 09:00:00 1970\r\nFrom: " + Sjis("山田 太郎") +
+                               " <taro@example.jp>\r\nDate: 01 Jan 1970 09:00:00\r\n"
+                               "To: Desk <abc@example.net>\r\n";
+  EXPECT_EQ(Mailbox("A"), expected);
+  EXPECT_EQ(Mailbox("B"), expected);
+}
+
+TEST_F(CliTest, ErrorsGoToStandardErrorAndFailTheRun) {
+  WriteLog("A", kSentMail);
+  WriteLog("C", kSentMail);
+  const CliRun run = RunCli({"A", "MISSING", "C"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "convert 1/1 mail\nconvert 1/1 mail\n");
+  EXPECT_EQ(run.err, "mixconv-cli: MISSING.MIX file open failed.\n");
+  EXPECT_TRUE(HasMailbox("C"));
+
+  const CliRun quiet = RunCli({"--quiet", "A", "MISSING"});
+  EXPECT_EQ(quiet.status, 1);
+  EXPECT_EQ(quiet.out, "");
+  EXPECT_EQ(quiet.err, "mixconv-cli: MISSING.MIX file open failed.\n");
+}
+
+TEST_F(CliTest, IncompleteConversionsFailTheRun) {
+  WriteLog("SHORT", MailLogBuilder().AddMail(kind::kSent, "Desk\r\n").ClaimCount(2));
+  const CliRun shortIndex = RunCli({"SHORT"});
+  EXPECT_EQ(shortIndex.status, 1);
+  EXPECT_EQ(shortIndex.out, "convert 1/2 mail\n");
+
+  WriteLog("ABORT", MailLogBuilder().AddMail(9, "Desk\r\n"));
+  const CliRun aborted = RunCli({"ABORT"});
+  EXPECT_EQ(aborted.status, 1);
+  EXPECT_EQ(aborted.err, "mixconv-cli: unknown mail kind 09 !! ABORT...\n");
+  EXPECT_EQ(aborted.out, "convert 0/1 mail\n");
+
+  WriteLog("BINARY", MailLogBuilder().AddMail(kind::kBinary, "data"));
+  const CliRun binary = RunCli({"BINARY"});
+  EXPECT_EQ(binary.status, 0);
+  EXPECT_EQ(binary.out, "skip one binary mail.\nconvert 0/1 mail\n");
+}
+
+TEST_F(CliTest, UsageErrorsTouchNoFile) {
+  WriteLog("A", kSentMail);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string error;
+  } cases[] = {
+      {{}, "mixconv-cli: no INDEX given\n"},
+      {{"--colour", "A"}, "mixconv-cli: unknown option '--colour'\n"},
+      {{"A", "--name"}, "mixconv-cli: option '--name' needs a value\n"},
+      {{"--name", "Taro\nBcc: x", "A"}, "mixconv-cli: --name: contains a control character (U+000A)\n"},
+      {{"--email", "a\tb", "A"}, "mixconv-cli: --email: contains a control character (U+0009)\n"},
+      {{"--name", "😀", "A"}, "mixconv-cli: --name: contains U+1F600, which has no Shift_JIS form\n"},
+      {{"--name", "\xFF", "A"}, "mixconv-cli: --name: is not valid UTF-8 text\n"},
+  };
+  for (const auto& [arguments, error] : cases) {
+    const CliRun run = RunCli(arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, error + "Try 'mixconv-cli --help' for more information.\n");
+    EXPECT_FALSE(HasMailbox("A"));
+  }
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  const CliRun help = RunCli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: mixconv-cli [OPTION]... INDEX...\n"));
+  const CliRun version = RunCli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "mixconv-cli 1.0.0.1\n");
+}
+
+TEST_F(CliTest, SampleLogConvertsToTheGoldenMailbox) {
+  const fs::path samples = MIXCONV_SAMPLES_DIR;
+  fs::copy_file(samples / "SAMPLE.MIX", dir_.path() / "SAMPLE.MIX");
+  fs::copy_file(samples / "SAMPLE.TXT", dir_.path() / "SAMPLE.TXT");
+  const CliRun run = RunCli({"--name", "山田 太郎", "--email", "taro@example.jp", "SAMPLE.MIX"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "skip one binary mail.\nconvert 5/6 mail\n");
+  EXPECT_EQ(Mailbox("SAMPLE"), ReadFileBytes(samples / "SAMPLE.expected.mbx"));
+}
+
+TEST_F(CliTest, SampleGeneratorWritesTheCommittedLog) {
+  const fs::path samples = MIXCONV_SAMPLES_DIR;
+  const std::string command =
+      Quoted(MIXCONV_MAKE_SAMPLE_PATH) + " " + Quoted((dir_.path() / "FRESH").string());
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFileBytes(dir_.path() / "FRESH.MIX"), ReadFileBytes(samples / "SAMPLE.MIX"));
+  EXPECT_EQ(ReadFileBytes(dir_.path() / "FRESH.TXT"), ReadFileBytes(samples / "SAMPLE.TXT"));
+}
+
+}  // namespace
+}  // namespace mixconv::testing
