@@ -56,8 +56,8 @@ Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset) {
   }
   std::vector<UChar> unicode(text.size() + 1);
   const int32_t unicodeLength =
-      ucnv_toUChars(source.get(), unicode.data(), static_cast<int32_t>(unicode.size()),
-                    text.data(), static_cast<int32_t>(text.size()), &status);
+      ucnv_toUChars(source.get(), unicode.data(), static_cast<int32_t>(unicode.size()), text.data(),
+                    static_cast<int32_t>(text.size()), &status);
   if (U_FAILURE(status)) {
     result.error = std::string("is not valid ") + sourceCharset + " text";
     return result;

@@ -60,9 +60,9 @@ int main(int argc, char** argv) {
   mixconv::ActiveResultLog = &report;
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
-    const mixconv::ConversionOutcome outcome = mixconv::RunConversion(
-        {kProgramName, indexPath.c_str(), options.fullName.c_str(),
-         options.mailAddress.c_str(), options.mailDomain.c_str()});
+    const mixconv::ConversionOutcome outcome =
+        mixconv::RunConversion({kProgramName, indexPath.c_str(), options.fullName.c_str(),
+                                options.mailAddress.c_str(), options.mailDomain.c_str()});
     allComplete = allComplete && outcome.complete;
   }
   mixconv::ActiveResultLog = nullptr;

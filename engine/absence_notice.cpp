@@ -1,7 +1,4 @@
 // Absence notices (kind 4): the title line starts with the sender's member ID.
-#include <algorithm>
-#include <array>
-
 #include "common_parts.h"
 #include "convert_one_mail.h"
 #include "header_line.h"
@@ -22,13 +19,10 @@ int ConvertAbsenceNotice(const MailIndexEntry& entry, MailText& text, MailboxFil
     line.Append("Subject: ").Append(kAbsenceNoticeSubject).Finish();
   }
   {
-    const std::string_view idBytes =
-        UpToNul(UpToLineEnd(text.Piece())).substr(0, kMemberIdLength);
-    std::array<char, kMemberIdLength> memberId{};
-    std::transform(idBytes.begin(), idBytes.end(), memberId.begin(), AsciiLower);
     HeaderLine line(mailbox);
-    line.Append("From: ");
-    AppendMemberAddress(line, {memberId.data(), idBytes.size()});
+    line.Append("From: ").AppendLowerCase(
+        UpToNul(UpToLineEnd(text.Piece())).substr(0, kMemberIdLength));
+    AppendMailDomain(line);
     line.Finish();
   }
   text.SkipRestOfLine();

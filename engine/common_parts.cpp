@@ -11,9 +11,7 @@ void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueSt
                     [&line](std::string_view value) { line.Append(value); });
 }
 
-void AppendMemberAddress(HeaderLine& line, std::string_view memberId) {
-  line.Append(memberId).Append("@").Append(CurrentRun.mailDomain);
-}
+void AppendMailDomain(HeaderLine& line) { line.Append("@").Append(CurrentRun.mailDomain); }
 
 void WriteUserToLine(MailboxFile& mailbox) {
   HeaderLine line(mailbox);

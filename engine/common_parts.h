@@ -30,8 +30,8 @@ void ForEachValuePiece(MailText& text, std::string_view valueStart, ValueOf valu
 // The rest of the current line from valueStart up to its CR or LF.
 void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueStart);
 
-// memberId + "@" + the run's member mail domain.
-void AppendMemberAddress(HeaderLine& line, std::string_view memberId);
+// "@" + the run's member mail domain, which turns a member ID into an address.
+void AppendMailDomain(HeaderLine& line);
 
 // "To: " + the user's full name + " <" + the user's e-mail address + ">".
 void WriteUserToLine(MailboxFile& mailbox);

@@ -14,8 +14,8 @@ namespace mixconv {
 int ConvertOneMail(const MailIndexEntry& entry, std::FILE* textFile, MailboxFile& mailbox);
 
 // The per-kind parts, entered with the title line read and its rest skipped.
-int ConvertReceivedMail(const MailIndexEntry& entry, MailText& text,
-                        std::string_view senderName, bool undeliveredNotice, MailboxFile& mailbox);
+int ConvertReceivedMail(const MailIndexEntry& entry, MailText& text, std::string_view senderName,
+                        bool undeliveredNotice, MailboxFile& mailbox);
 int ConvertSentMail(const MailIndexEntry& entry, MailText& text, std::string_view senderName,
                     MailboxFile& mailbox);
 // Entered with the title line read: its first bytes are the sender's member ID.

@@ -59,8 +59,8 @@ std::tm BreakDownLocalTime(std::int32_t seconds) {
 int FormatSeparatorDate(const std::tm& time, char* destination, std::size_t capacity) {
   return std::snprintf(destination, capacity, "%s %s %02d %02d:%02d:%02d %d",
                        NameAt(kWeekdayAbbreviations, time.tm_wday),
-                       MonthAbbreviation(time.tm_mon + 1), time.tm_mday, time.tm_hour,
-                       time.tm_min, time.tm_sec, time.tm_year + 1900);
+                       MonthAbbreviation(time.tm_mon + 1), time.tm_mday, time.tm_hour, time.tm_min,
+                       time.tm_sec, time.tm_year + 1900);
 }
 
 }  // namespace mixconv

@@ -18,8 +18,8 @@ int position = 0;
 
 // One read per chunk of the mail's text; a short read fails the whole chunk.
 bool ReadNextChunk(const MailIndexEntry& entry, std::FILE* textFile, std::uint32_t& consumed) {
-  const auto chunk = static_cast<int>(
-      std::min<std::uint32_t>(entry.length - consumed, kReadBufferSize));
+  const auto chunk =
+      static_cast<int>(std::min<std::uint32_t>(entry.length - consumed, kReadBufferSize));
   if (std::fread(ReadBuffer.data(), static_cast<std::size_t>(chunk), 1, textFile) != 1) {
     ReportFailure(messages::kFileReadError, CurrentRun.programName);
     return false;
@@ -38,8 +38,8 @@ void BeginMail(std::uint32_t& consumed) {
   position = 0;
 }
 
-int ReadMailLine(char* destination, int capacity, const MailIndexEntry& entry,
-                 std::FILE* textFile, std::uint32_t& consumed) {
+int ReadMailLine(char* destination, int capacity, const MailIndexEntry& entry, std::FILE* textFile,
+                 std::uint32_t& consumed) {
   if (capacity <= 0) {
     return 0;
   }

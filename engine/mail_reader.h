@@ -16,7 +16,7 @@ void BeginMail(std::uint32_t& consumed);
 // Copies the next line (up to and including its LF) or the next capacity bytes of
 // it into destination. Returns the byte count, 0 at the end of the mail's text,
 // or -1 after reporting a read error. destination is not NUL-terminated.
-int ReadMailLine(char* destination, int capacity, const MailIndexEntry& entry,
-                 std::FILE* textFile, std::uint32_t& consumed);
+int ReadMailLine(char* destination, int capacity, const MailIndexEntry& entry, std::FILE* textFile,
+                 std::uint32_t& consumed);
 
 }  // namespace mixconv

@@ -39,9 +39,7 @@ struct MailOrigin {
   std::string_view timeText;
 };
 
-bool IsStringToIntegerSpace(char byte) {
-  return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
+bool IsStringToIntegerSpace(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 bool IsDigit(char byte) { return byte >= '0' && byte <= '9'; }
 
@@ -122,10 +120,11 @@ void WriteFromLine(std::string_view senderName, std::string_view memberId, Mailb
   HeaderLine line(mailbox);
   line.Append("From: ");
   if (senderName.empty()) {
-    AppendMemberAddress(line, memberId);
+    line.Append(memberId);
+    AppendMailDomain(line);
   } else {
-    line.Append(senderName).Append(" <");
-    AppendMemberAddress(line, memberId);
+    line.Append(senderName).Append(" <").Append(memberId);
+    AppendMailDomain(line);
     line.Append(">");
   }
   line.Finish();

@@ -44,8 +44,7 @@ std::string_view TakeSenderName(std::string_view titleLine, bool undeliveredNoti
   const std::size_t start = undeliveredNotice ? kUndeliveredMarker.size() : 0;
   const std::size_t width = undeliveredNotice ? kUndeliveredFieldWidth : kFieldWidth;
   const std::string_view line = UpToNul(UpToLineEnd(titleLine));
-  const std::string_view field =
-      line.substr(std::min(start, line.size())).substr(0, width + 1);
+  const std::string_view field = line.substr(std::min(start, line.size())).substr(0, width + 1);
   const std::size_t length = TrimmedLength(field, width);
   std::memcpy(SenderName.data(), field.data(), length);
   SenderName[length] = '\0';

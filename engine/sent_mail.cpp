@@ -86,7 +86,7 @@ class RecipientListWriter {
   }
 
   void CloseMemberElement() {
-    AppendMemberAddress(line_, {});
+    AppendMailDomain(line_);
     if (!displayName_.empty()) {
       line_.Append(">");
     }

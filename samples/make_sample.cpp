@@ -26,15 +26,16 @@ MailLogBuilder SampleLog() {
   MailLogBuilder log;
   log.AddMail(kind::kReceived,
               CrLfLines({Sjis("営業部　佐藤") + "    " + Sjis("会議のお知らせ"), Sjis("送信者情報"),
-                         OriginLine("ABC12345", "2001/06/14 16:24"), subject + Sjis("定例会議"),
-                         "", Sjis("来週の定例会議は木曜日です。"),
-                         "From the sales desk, with regards.", Sjis("佐藤")}),
+                         OriginLine("ABC12345", "2001/06/14 16:24"), subject + Sjis("定例会議"), "",
+                         Sjis("来週の定例会議は木曜日です。"), "From the sales desk, with regards.",
+                         Sjis("佐藤")}),
               992503440);
-  log.AddMail(kind::kReceived,
-              CrLfLines({Sjis("不達：") + "XYZ00001  ", Sjis("配送エラー"),
-                         OriginLine("MAILER", "2001/06/15 09:05"), "  " + subject + Sjis("お元気ですか"),
-                         "", Sjis("宛先のメンバーIDが見つかりません。")}),
-              992563500);
+  log.AddMail(
+      kind::kReceived,
+      CrLfLines({Sjis("不達：") + "XYZ00001  ", Sjis("配送エラー"),
+                 OriginLine("MAILER", "2001/06/15 09:05"), "  " + subject + Sjis("お元気ですか"),
+                 "", Sjis("宛先のメンバーIDが見つかりません。")}),
+      992563500);
   log.AddMail(kind::kReceived,
               CrLfLines({"INET GATE", "Internet mail", OriginLine("INETGATE", "2001/06/16 21:40"),
                          subject + "Re: photos", "", "From: friend@example.com",
@@ -45,10 +46,10 @@ MailLogBuilder SampleLog() {
               CrLfLines({Sjis("鈴木　一郎"), "TO:ABC12345,XYZ00001,INET:ichiro@example.com",
                          Sjis("SUB:議事録の送付"), Sjis("議事録を送ります。"), Sjis("～山田～")}),
               992781000);
-  log.AddMail(kind::kAbsenceNotice,
-              CrLfLines({"DEF67890" + Sjis("さんは不在です"),
-                         Sjis("６月２０日まで出張のため不在です。")}),
-              992850000);
+  log.AddMail(
+      kind::kAbsenceNotice,
+      CrLfLines({"DEF67890" + Sjis("さんは不在です"), Sjis("６月２０日まで出張のため不在です。")}),
+      992850000);
   return log;
 }
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "charset/cp932.h"
+
+#include <gtest/gtest.h>
 
 namespace mixconv {
 namespace {
@@ -31,7 +31,8 @@ TEST(Cp932Test, RefusesWhatTheMailboxCannotHold) {
   }
   const Cp932Text emoji = EncodeCp932("smile \U0001F600", "UTF-8");
   EXPECT_EQ(emoji.error, "contains U+1F600, which has no Shift_JIS form");
-  EXPECT_EQ(EncodeCp932("caf\u00E9", "UTF-8").error, "contains U+00E9, which has no Shift_JIS form");
+  EXPECT_EQ(EncodeCp932("caf\u00E9", "UTF-8").error,
+            "contains U+00E9, which has no Shift_JIS form");
   EXPECT_FALSE(EncodeCp932("\xFF\xFE", "UTF-8").ok());
   EXPECT_EQ(EncodeCp932("\xE9t\xE9", "ISO-8859-1").error,
             "contains U+00E9, which has no Shift_JIS form");

@@ -54,7 +54,9 @@ class CliTest : public ::testing::Test {
     return ReadFileBytes(dir_.path() / (base + ".mbx"));
   }
 
-  bool HasMailbox(const std::string& base) const { return fs::exists(dir_.path() / (base + ".mbx")); }
+  bool HasMailbox(const std::string& base) const {
+    return fs::exists(dir_.path() / (base + ".mbx"));
+  }
 
   TempDir dir_;
 };
@@ -64,8 +66,8 @@ const MailLogBuilder kSentMail = MailLogBuilder().AddMail(kind::kSent, "Desk\r\n
 TEST_F(CliTest, ConvertsEachIndexInTurnWithTheUsersNameInShiftJis) {
   WriteLog("A", kSentMail);
   WriteLog("B", kSentMail);
-  const CliRun run =
-      RunCli({"--name", "山田 太郎", "--email=taro@example.jp", "--domain", "example.net", "A.MIX", "B"});
+  const CliRun run = RunCli(
+      {"--name", "山田 太郎", "--email=taro@example.jp", "--domain", "example.net", "A.MIX", "B"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "convert 1/1 mail\nconvert 1/1 mail\n");
   EXPECT_EQ(run.err, "");
@@ -118,9 +120,11 @@ TEST_F(CliTest, UsageErrorsTouchNoFile) {
       {{}, "mixconv-cli: no INDEX given\n"},
       {{"--colour", "A"}, "mixconv-cli: unknown option '--colour'\n"},
       {{"A", "--name"}, "mixconv-cli: option '--name' needs a value\n"},
-      {{"--name", "Taro\nBcc: x", "A"}, "mixconv-cli: --name: contains a control character (U+000A)\n"},
+      {{"--name", "Taro\nBcc: x", "A"},
+       "mixconv-cli: --name: contains a control character (U+000A)\n"},
       {{"--email", "a\tb", "A"}, "mixconv-cli: --email: contains a control character (U+0009)\n"},
-      {{"--name", "😀", "A"}, "mixconv-cli: --name: contains U+1F600, which has no Shift_JIS form\n"},
+      {{"--name", "😀", "A"},
+       "mixconv-cli: --name: contains U+1F600, which has no Shift_JIS form\n"},
       {{"--name", "\xFF", "A"}, "mixconv-cli: --name: is not valid UTF-8 text\n"},
   };
   for (const auto& [arguments, error] : cases) {

@@ -76,8 +76,9 @@ TEST_F(DriverTest, BinaryMailsAreSkipped) {
                                                .AddMail(kind::kSent, kSentText, 0, 0x09));
   EXPECT_EQ(conversion.lines, (Lines{"skip one binary mail.", "skip one binary mail.",
                                      "skip one binary mail.", "convert 2/5 mail"}));
-  const std::string mail = "From - Thu Jan 01 09:00:00 1970\r\nFrom: N <U>\r\n"
-                           "Date: 01 Jan 1970 09:00:00\r\nbody\r\n";
+  const std::string mail =
+      "From - Thu Jan 01 09:00:00 1970\r\nFrom: N <U>\r\n"
+      "Date: 01 Jan 1970 09:00:00\r\nbody\r\n";
   EXPECT_EQ(conversion.mailbox, mail + mail);
   EXPECT_TRUE(conversion.outcome.complete);
 }
@@ -112,7 +113,8 @@ TEST_F(DriverTest, AbortsStopTheRunAfterTheSeparator) {
       {{0, 0, kind::kSent, -1, 12}, {"mixconv: file seek failed.", "convert 1/4 mail"}},
       {{0, 0, kind::kSent, 1 << 20, 12},
        {"mixconv: file read error.", "mixconv: no title line !! ABORT...", "convert 1/4 mail"}},
-      {{0, 0, kind::kReceived, 0, 12}, {"mixconv: no subject line !! ABORT...", "convert 1/4 mail"}},
+      {{0, 0, kind::kReceived, 0, 12},
+       {"mixconv: no subject line !! ABORT...", "convert 1/4 mail"}},
   };
   for (const auto& [entry, lines] : cases) {
     const Conversion conversion = abortedSecond(entry);
@@ -129,7 +131,8 @@ TEST_F(DriverTest, SharedAndBackwardRangesAreEachReadWhole) {
   log.AddEntry({0, 0, kind::kSent, 12, 13}).AddEntry({0, 0, kind::kSent, 0, 12});
   log.AddEntry({0, 0, kind::kSent, 12, 13});
   const std::string mailbox = ConvertLog(log).mailbox;
-  const std::string header = "From - Thu Jan 01 09:00:00 1970\r\nFrom: N <U>\r\nDate: 01 Jan 1970 09:00:00\r\n";
+  const std::string header =
+      "From - Thu Jan 01 09:00:00 1970\r\nFrom: N <U>\r\nDate: 01 Jan 1970 09:00:00\r\n";
   EXPECT_EQ(mailbox, header + "two\r\n" + header + "one\r\n" + header + "two\r\n");
 }
 

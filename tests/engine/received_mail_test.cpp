@@ -28,9 +28,9 @@ class ReceivedMailTest : public ::testing::Test {
 
 TEST_F(ReceivedMailTest, WorkedExample) {
   const Conversion conversion = ConvertLog(MailLogBuilder().AddMail(
-      kind::kReceived, ReceivedMail("Sales Desk      further text",
-                                    kLine3Prefix + "ABC12345  2001/06/14 16:24",
-                                    kTitle + "Meeting")));
+      kind::kReceived,
+      ReceivedMail("Sales Desk      further text", kLine3Prefix + "ABC12345  2001/06/14 16:24",
+                   kTitle + "Meeting")));
   EXPECT_EQ(conversion.mailbox,
             "From - Thu Jan 01 09:00:00 1970\r\n"
             "Subject: Meeting\r\n"
@@ -59,9 +59,8 @@ TEST_F(ReceivedMailTest, SenderNameLosesTrailingBlanksButNeverHalfACharacter) {
   const std::string ideographicSpace = Sjis("　");
   const std::string kanji = Sjis("山");
   const auto fromLine = [](const std::string& title) {
-    const std::string body =
-        ConvertReceived(ReceivedMail(title, kLine3Prefix + "ABC12345 2001/06/14 16:24",
-                                     kTitle + "S"));
+    const std::string body = ConvertReceived(
+        ReceivedMail(title, kLine3Prefix + "ABC12345 2001/06/14 16:24", kTitle + "S"));
     const std::size_t start = body.find("From: ");
     return body.substr(start, body.find("\r\n", start) - start);
   };
@@ -95,14 +94,15 @@ TEST_F(ReceivedMailTest, ValuesStayInsideTheirLines) {
   const std::string first = ReceivedMail("Sales", kLine3Prefix + "A 2001/06/14 16:24",
                                          kTitle + "One", std::string(40, 'Z') + "\r\n");
   // Line 3 without CR: the time ends with the line.
-  const std::string second = "Desk\r\nx\r\n" + kLine3Prefix + "B 2001/06/14 16:24\n" + kTitle +
-                             "Two\r\nx\r\n";
-  const Conversion conversion = ConvertLog(
-      MailLogBuilder().AddMail(kind::kReceived, first).AddMail(kind::kReceived, second));
-  EXPECT_TRUE(conversion.mailbox.ends_with("Subject: Two\r\n"
-                                           "From: Desk <b@members.example.jp>\r\n"
-                                           "To: N <U>\r\n"
-                                           "Date: 14 Jun 2001 16:24:00\r\n"))
+  const std::string second =
+      "Desk\r\nx\r\n" + kLine3Prefix + "B 2001/06/14 16:24\n" + kTitle + "Two\r\nx\r\n";
+  const Conversion conversion =
+      ConvertLog(MailLogBuilder().AddMail(kind::kReceived, first).AddMail(kind::kReceived, second));
+  EXPECT_TRUE(
+      conversion.mailbox.ends_with("Subject: Two\r\n"
+                                   "From: Desk <b@members.example.jp>\r\n"
+                                   "To: N <U>\r\n"
+                                   "Date: 14 Jun 2001 16:24:00\r\n"))
       << conversion.mailbox;
 }
 
@@ -126,12 +126,10 @@ TEST_F(ReceivedMailTest, EveryMailEndsAtALineEnd) {
 
 TEST_F(ReceivedMailTest, BodyLinesStartingWithFromAreQuoted) {
   const std::string longLine = std::string(8192, 'x') + "From here on\r\n";
-  const std::string body = ConvertReceived(
-      ReceivedMail("Sales", kLine3Prefix + "A 2001/06/14 16:24", kTitle + "S",
-                   "From me\r\n>From you\r\n From\r\nFromage\r\n" + longLine));
-  EXPECT_TRUE(body.ends_with(
-      ">From me\r\n>>From you\r\n From\r\nFromage\r\n" + longLine))
-      << body;
+  const std::string body =
+      ConvertReceived(ReceivedMail("Sales", kLine3Prefix + "A 2001/06/14 16:24", kTitle + "S",
+                                   "From me\r\n>From you\r\n From\r\nFromage\r\n" + longLine));
+  EXPECT_TRUE(body.ends_with(">From me\r\n>>From you\r\n From\r\nFromage\r\n" + longLine)) << body;
 }
 
 TEST_F(ReceivedMailTest, SubjectOfAnyLengthIsWrittenWhole) {

@@ -35,7 +35,8 @@ TEST_F(SentAndAbsenceTest, SentMailGetsUserFromIndexDateAndRewrittenLines) {
             "Subject: Hello\r\n"
             "TO:not rewritten\r\n"
             ">From the desk\r\n");
-  EXPECT_EQ(ConvertOne(kind::kSent, "Sales Desk\r\n"), "From: N <U>\r\nDate: 14 Jun 2001 16:24:00\r\n");
+  EXPECT_EQ(ConvertOne(kind::kSent, "Sales Desk\r\n"),
+            "From: N <U>\r\nDate: 14 Jun 2001 16:24:00\r\n");
 }
 
 TEST_F(SentAndAbsenceTest, RecipientListsAreRewrittenElementByElement) {

@@ -18,8 +18,8 @@ void PutLittleEndian32(std::string& out, std::uint32_t value) {
 
 }  // namespace
 
-MailLogBuilder& MailLogBuilder::AddMail(std::uint8_t kind, std::string_view text,
-                                        std::int32_t time, std::uint8_t attr) {
+MailLogBuilder& MailLogBuilder::AddMail(std::uint8_t kind, std::string_view text, std::int32_t time,
+                                        std::uint8_t attr) {
   entries_.push_back({time, attr, kind, static_cast<std::int32_t>(text_.size()),
                       static_cast<std::uint32_t>(text.size())});
   text_.append(text);

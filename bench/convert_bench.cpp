@@ -1,0 +1,128 @@
+// Converts a generated mail log of a few hundred megabytes and prints the engine's
+// throughput next to a plain copy of the same text file, and the peak memory.
+// Usage: convert_bench [MEGABYTES]   (default 200)
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/conversion_harness.h"
+#include "tests/support/sjis_text.h"
+
+namespace {
+
+using namespace mixconv::testing;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRepeats = 5;
+constexpr std::size_t kCopyChunk = 64 * 1024;
+
+std::vector<std::string> MailTexts() {
+  const std::string body = Sjis("来週の定例会議は木曜日の午後二時から第三会議室で行います。") +
+                           " Please bring the figures for June.\r\n";
+  std::string longBody;
+  for (int i = 0; i < 40; ++i) {
+    longBody += body;
+  }
+  const std::string title = Sjis("題名：");
+  return {
+      CrLfLines({"Sales Desk      x", "x", std::string(22, '.') + "ABC12345  2001/06/14 16:24",
+                 title + "Meeting", "x"}) +
+          longBody,
+      CrLfLines({"Desk", "TO:ABC12345,INET:someone@example.com", "SUB:Minutes"}) + longBody,
+      CrLfLines({"ABC12345 away"}) + longBody,
+  };
+}
+
+struct Log {
+  std::uint64_t textBytes = 0;
+  std::size_t mails = 0;
+};
+
+// Streams the text file so that the generator's own memory stays small.
+Log WriteLog(const fs::path& base, std::uint64_t targetBytes) {
+  const std::vector<std::string> texts = MailTexts();
+  const std::uint8_t kinds[] = {kind::kReceived, kind::kSent, kind::kAbsenceNotice};
+  MailLogBuilder index;
+  std::ofstream text(base.string() + ".TXT", std::ios::binary | std::ios::trunc);
+  Log log;
+  for (; log.textBytes < targetBytes; ++log.mails) {
+    const std::string& mail = texts[log.mails % texts.size()];
+    index.AddEntry({992503440 + static_cast<std::int32_t>(log.mails), 0,
+                    kinds[log.mails % texts.size()], static_cast<std::int32_t>(log.textBytes),
+                    static_cast<std::uint32_t>(mail.size())});
+    text.write(mail.data(), static_cast<std::streamsize>(mail.size()));
+    log.textBytes += mail.size();
+  }
+  WriteFileBytes(base.string() + ".MIX", index.IndexBytes());
+  return log;
+}
+
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+double BestOf(const auto& run) {
+  double best = 1e9;
+  for (int i = 0; i < kRepeats; ++i) {
+    const auto start = Clock::now();
+    run();
+    best = std::min(best, Seconds(Clock::now() - start));
+  }
+  return best;
+}
+
+void CopyFile(const fs::path& from, const fs::path& to) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  std::FILE* out = std::fopen(to.c_str(), "wb");
+  std::vector<char> chunk(kCopyChunk);
+  std::size_t n = 0;
+  while ((n = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
+    std::fwrite(chunk.data(), 1, n, out);
+  }
+  std::fclose(in);
+  std::fclose(out);
+}
+
+long PeakRssKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+void Convert(const fs::path& base) {
+  mixconv::RunConversion({"convert_bench", base.c_str(), "N", "U"});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 200;
+  PinTimeZone();
+  const TempDir dir;
+  const fs::path small = dir.path() / "SMALL";
+  const fs::path large = dir.path() / "LARGE";
+  WriteLog(small, megabytes * 1000 * 1000 / 10);
+  const Log log = WriteLog(large, megabytes * 1000 * 1000);
+  const double megabytesOfText = static_cast<double>(log.textBytes) / 1e6;
+
+  Convert(small);
+  const long rssAfterSmall = PeakRssKiB();
+  const double convertSeconds = BestOf([&] { Convert(large); });
+  const long rssAfterLarge = PeakRssKiB();
+  const double copySeconds =
+      BestOf([&] { CopyFile(large.string() + ".TXT", dir.path() / "copy"); });
+
+  std::printf("log: %.1f MB of text in %zu mails\n", megabytesOfText, log.mails);
+  std::printf("plain copy:  %8.1f MB/s\n", megabytesOfText / copySeconds);
+  std::printf("conversion:  %8.1f MB/s (%.2f of the copy's speed)\n",
+              megabytesOfText / convertSeconds, copySeconds / convertSeconds);
+  std::printf("peak RSS: %ld KiB after a %.1f MB log, %ld KiB after the %.1f MB log\n",
+              rssAfterSmall, megabytesOfText / 10, rssAfterLarge, megabytesOfText);
+  return 0;
+}

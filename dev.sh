@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine: installs what is missing, builds, runs.
+#   ./dev.sh run     convert the bundled sample log and show the start of its mailbox
+#   ./dev.sh test    the whole test suite, in the dev and the sanitizer builds
+#   ./dev.sh bench   throughput and memory figures from the release build
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev)
+
+install_missing_packages() {
+  local missing=()
+  for package in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  if ((${#missing[@]})); then
+    echo "dev.sh: installing ${missing[*]}"
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1"
+}
+
+run_sample() {
+  build dev
+  local work=build/sample
+  mkdir -p "$work"
+  cp samples/SAMPLE.MIX samples/SAMPLE.TXT "$work/"
+  # The sample is a Japanese log: show its dates in Japan time.
+  TZ=JST-9 LC_ALL=C.UTF-8 build/dev/cli/mixconv-cli --name "山田 太郎" --email taro@example.jp "$work/SAMPLE.MIX"
+  echo "--- start of $work/SAMPLE.mbx (Shift_JIS, shown as UTF-8) ---"
+  head -n 24 "$work/SAMPLE.mbx" | iconv -f CP932 -t UTF-8 | tr -d '\r'
+}
+
+run_tests() {
+  build dev
+  ctest --preset dev
+  build sanitizers
+  ctest --preset sanitizers
+}
+
+case "${1:-}" in
+  run) install_missing_packages && run_sample ;;
+  test) install_missing_packages && run_tests ;;
+  bench) install_missing_packages && build release && build/release/bench/convert_bench ;;
+  *)
+    echo "usage: ./dev.sh run | test | bench" >&2
+    exit 2
+    ;;
+esac
