@@ -71,6 +71,11 @@ TEST_F(ReceivedMailTest, SenderNameLosesTrailingBlanksButNeverHalfACharacter) {
             "From: " + std::string(15, 'x') + kanji + " <abc12345@members.example.jp>");
   EXPECT_EQ(fromLine(std::string(16, 'x') + kanji),
             "From: " + std::string(16, 'x') + " <abc12345@members.example.jp>");
+  // 0xEA still leads a double-byte character; 0xEB does not.
+  EXPECT_EQ(fromLine(std::string(15, 'x') + "\xEA\x40rest"),
+            "From: " + std::string(15, 'x') + "\xEA\x40 <abc12345@members.example.jp>");
+  EXPECT_EQ(fromLine(std::string(15, 'x') + "\xEB\x40rest"),
+            "From: " + std::string(15, 'x') + "\xEB <abc12345@members.example.jp>");
 }
 
 TEST_F(ReceivedMailTest, UndeliveredNoticeNamesTheRecipientAsIs) {
