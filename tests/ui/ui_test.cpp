@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "tests/support/conversion_harness.h"
+#include "ui/about_dialog.h"
+#include "ui/converter_dialog.h"
+#include "ui/dialog_builder.h"
+#include "ui/index_path.h"
+
+// Readable failure messages for Qt strings.
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace mixconv::ui {
+namespace {
+
+using testing::MailLogBuilder;
+using testing::TempDir;
+namespace kind = testing::kind;
+
+QStringList Items(const QListWidget& list) {
+  QStringList items;
+  for (int i = 0; i < list.count(); ++i) {
+    items.append(list.item(i)->text());
+  }
+  return items;
+}
+
+template <typename T>
+T* Control(const QWidget& dialog, const char* name) {
+  T* control = dialog.findChild<T*>(QLatin1String(name));
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
+
+// Clicks through the window system, so that a window blocked by a modal dialog ignores it.
+void ClickAsUser(QWidget* widget) {
+  QTest::mouseClick(widget->window()->windowHandle(), Qt::LeftButton, {},
+                    widget->mapTo(widget->window(), widget->rect().center()));
+}
+
+// Answers a modal dialog once it is up: the answer runs inside the dialog's own loop.
+void WhenModalDialogOpens(std::function<void(QWidget*)> answer) {
+  QTimer::singleShot(0, [answer = std::move(answer)] {
+    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    answer(QApplication::activeModalWidget());
+  });
+}
+
+class ConverterDialogTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ActiveResultLog = nullptr; }
+
+  QLineEdit* Field(const char* name) { return Control<QLineEdit>(dialog_, name); }
+  QStringList LogLines() { return Items(*dialog_.resultLog().list()); }
+
+  ConverterDialog dialog_;
+};
+
+TEST(DialogTemplateTest, ControlsSitWhereTheTemplateSaysInTabOrder) {
+  ConverterDialog dialog;
+  EXPECT_EQ(dialog.windowTitle(), "mixconv");
+  const DialogUnits units(dialog.font());
+  EXPECT_EQ(dialog.size(), units.ToPixels(QSize(235, 129)));
+  auto* ok = Control<QPushButton>(dialog, "IDOK");
+  EXPECT_EQ(ok->geometry(), units.ToPixels(QRect(178, 7, 50, 14)));
+  EXPECT_TRUE(ok->isDefault());
+  EXPECT_EQ(Control<QPushButton>(dialog, "IDCANCEL")->text(), "ｷｬﾝｾﾙ");
+  EXPECT_EQ(Control<QLabel>(dialog, "IDC_STATIC_5")->text(),
+            "Pelorin → mbx変換 (Morvath)\n\nPelorinのメールインデックスファイル( .MIX )を\n"
+            "指定してください。");
+
+  QStringList tabOrder;
+  for (QWidget* widget = ok; tabOrder.size() < 6; widget = widget->nextInFocusChain()) {
+    if (widget->focusPolicy() & Qt::TabFocus) {
+      tabOrder.append(widget->objectName());
+    }
+  }
+  EXPECT_EQ(tabOrder, (QStringList{"IDOK", "IDCANCEL", "IDC_MIX_PATH", "IDC_BROWSE",
+                                   "IDC_USER_NAME", "IDC_MAIL_ADDRESS"}));
+  EXPECT_EQ(dialog.resultLog().windowTitle(), "変換結果");
+}
+
+TEST(ResultLogTest, StartsHiddenOwnerlessAndKeepsEveryLineWithoutScrolling) {
+  ResultLogDialog log;
+  EXPECT_FALSE(log.isVisible());
+  EXPECT_TRUE(log.isWindow());
+  EXPECT_EQ(log.parentWidget(), nullptr);
+  log.ShowWindow();
+  for (int i = 0; i < 100; ++i) {
+    log.AddLine(i % 2 ? "same line" : "skip one binary mail.");
+  }
+  EXPECT_EQ(log.list()->count(), 100);
+  EXPECT_EQ(log.list()->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(log.list()->item(98)->text(), "skip one binary mail.");
+
+  QTest::keyClick(&log, Qt::Key_Escape);
+  EXPECT_FALSE(log.isVisible());
+  log.ShowWindow();
+  EXPECT_EQ(log.list()->count(), 100);
+}
+
+TEST_F(ConverterDialogTest, EmptyFieldsConvertAndReportTheMissingIndex) {
+  dialog_.show();
+  ClickAsUser(Control<QPushButton>(dialog_, "IDOK"));
+  EXPECT_TRUE(dialog_.resultLog().isVisible());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog_.resultLog()));
+  EXPECT_EQ(LogLines(), QStringList{"mixconv: .MIX file open failed."});
+  EXPECT_TRUE(dialog_.isVisible());
+  EXPECT_TRUE(Field("IDC_MIX_PATH")->text().isEmpty());
+
+  for (const char* field : {"IDC_MIX_PATH", "IDC_USER_NAME", "IDC_MAIL_ADDRESS"}) {
+    QTest::keyClick(Field(field), Qt::Key_Return);
+  }
+  EXPECT_EQ(LogLines().size(), 4);
+}
+
+TEST_F(ConverterDialogTest, RunsAppendAndTheMailboxHoldsTheLastRun) {
+  testing::PinTimeZone();
+  const TempDir dir;
+  const std::string base = (dir.path() / "LOG").string();
+  MailLogBuilder().AddMail(kind::kSent, "Desk\r\n").WriteFiles(base);
+  Field("IDC_MIX_PATH")->setText(QString::fromStdString(base + ".MIX"));
+  Field("IDC_USER_NAME")->setText("山田");
+  Field("IDC_MAIL_ADDRESS")->setText("taro@example.jp");
+  dialog_.accept();
+  dialog_.resultLog().hide();
+  Field("IDC_USER_NAME")->setText("鈴木");
+  dialog_.accept();
+  EXPECT_TRUE(dialog_.resultLog().isVisible());
+  EXPECT_EQ(LogLines(), (QStringList{"convert 1/1 mail", "convert 1/1 mail"}));
+  EXPECT_EQ(testing::ReadFileBytes(base + ".mbx"),
+            "From - Thu Jan 01 09:00:00 1970\r\nFrom: \x97\xE9\x96\xD8 <taro@example.jp>\r\n"
+            "Date: 01 Jan 1970 09:00:00\r\n");
+
+  Field("IDC_USER_NAME")->setText("smile 😀");
+  dialog_.accept();
+  EXPECT_EQ(LogLines().back(), "mixconv: name: contains U+1F600, which has no Shift_JIS form");
+}
+
+TEST_F(ConverterDialogTest, EnterInTheResultLogAfterAConversionEndsTheProgram) {
+  WhenModalDialogOpens([this](QWidget*) {
+    QTest::keyClick(Field("IDC_USER_NAME"), Qt::Key_Return);
+    QTRY_VERIFY(QApplication::activeWindow() == &dialog_.resultLog());
+    QTest::keyClick(dialog_.resultLog().windowHandle(), Qt::Key_Return);
+  });
+  EXPECT_EQ(dialog_.exec(), QDialog::Rejected);
+  EXPECT_FALSE(dialog_.isVisible());
+}
+
+TEST_F(ConverterDialogTest, CancelEndsTheProgramWhileTheResultLogIsShown) {
+  dialog_.resultLog().ShowWindow();
+  WhenModalDialogOpens([this](QWidget* modal) {
+    EXPECT_EQ(modal, &dialog_);
+    ClickAsUser(Control<QPushButton>(dialog_, "IDCANCEL"));
+  });
+  EXPECT_EQ(dialog_.exec(), QDialog::Rejected);
+}
+
+TEST_F(ConverterDialogTest, AboutBoxBlocksOnlyTheMainDialog) {
+  QAction* about = Control<QAction>(dialog_, "IDM_ABOUTBOX");
+  EXPECT_EQ(about->text(), "ﾊﾞｰｼﾞｮﾝ情報(mixconv) (&A)...");
+  EXPECT_TRUE(dialog_.actions().front()->isSeparator());
+  dialog_.resultLog().ShowWindow();
+  WhenModalDialogOpens([&](QWidget*) {
+    about->trigger();
+  });
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(qobject_cast<AboutDialog*>(QApplication::activeModalWidget()) != nullptr);
+    QWidget* aboutBox = QApplication::activeModalWidget();
+    EXPECT_EQ(aboutBox->windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報 mixconv");
+    ClickAsUser(Control<QPushButton>(dialog_, "IDOK"));
+    EXPECT_TRUE(LogLines().isEmpty());
+    ClickAsUser(Control<QPushButton>(dialog_.resultLog(), "IDOK"));
+  });
+  EXPECT_EQ(dialog_.exec(), QDialog::Rejected);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ConverterDialogTest, BrowseTakesATypedNameWithTheMixSuffix) {
+  const TempDir dir;
+  Field("IDC_USER_NAME")->setText("kept");
+  const auto browseAndType = [&](const QString& typed, bool confirm) {
+    WhenModalDialogOpens([&](QWidget* modal) {
+      auto* fileDialog = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(fileDialog, nullptr);
+      EXPECT_EQ(fileDialog->nameFilters(), QStringList{"Mail Index File (*.mix)"});
+      fileDialog->setDirectory(QString::fromStdString(dir.path().string()));
+      fileDialog->selectFile(typed);
+      QMetaObject::invokeMethod(fileDialog, confirm ? "accept" : "reject");
+    });
+    dialog_.OnBrowse();
+  };
+  browseAndType("MISSING", true);
+  const QString expected = QString::fromStdString((dir.path() / "MISSING.mix").string());
+  EXPECT_EQ(Field("IDC_MIX_PATH")->text(), expected);
+  browseAndType("OTHER", false);
+  EXPECT_EQ(Field("IDC_MIX_PATH")->text(), expected);
+  EXPECT_EQ(Field("IDC_USER_NAME")->text(), "kept");
+}
+
+TEST_F(ConverterDialogTest, DroppedLogFilesFillThePath) {
+  EXPECT_EQ(IndexPathFor("/m/LOG.TXT"), "/m/LOG.MIX");
+  EXPECT_EQ(IndexPathFor("/m/log.txt"), "/m/log.mix");
+  EXPECT_EQ(IndexPathFor("/m/log.mix"), "/m/log.mix");
+  EXPECT_EQ(IndexPathFor("/m/log.mbx"), "");
+
+  dialog_.show();
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile("/m/LOG.TXT")});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&dialog_, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&dialog_, &drop);
+  EXPECT_EQ(Field("IDC_MIX_PATH")->text(), "/m/LOG.MIX");
+}
+
+TEST(RestartTest, ANewMainDialogStartsEmpty) {
+  {
+    ConverterDialog first;
+    first.findChild<QLineEdit*>("IDC_USER_NAME")->setText("name");
+    first.accept();
+    ActiveResultLog = nullptr;
+  }
+  ConverterDialog second;
+  for (const char* field : {"IDC_MIX_PATH", "IDC_USER_NAME", "IDC_MAIL_ADDRESS"}) {
+    EXPECT_TRUE(second.findChild<QLineEdit*>(field)->text().isEmpty());
+  }
+  EXPECT_EQ(second.resultLog().list()->count(), 0);
+}
+
+}  // namespace
+}  // namespace mixconv::ui

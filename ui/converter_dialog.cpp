@@ -1,0 +1,180 @@
+#include "ui/converter_dialog.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+
+#include "charset/cp932.h"
+#include "engine/convert.h"
+#include "ui/about_dialog.h"
+#include "ui/dialog_builder.h"
+#include "ui/index_path.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace mixconv::ui {
+
+namespace {
+
+constexpr char kProgramName[] = "mixconv";
+constexpr char kIndexFileFilter[] = "Mail Index File (*.mix)";
+constexpr char kIndexSuffix[] = "mix";
+#ifdef Q_OS_WIN
+constexpr UINT IDM_ABOUTBOX = 0x0010;
+constexpr WPARAM kSysCommandMask = 0xFFF0;
+#endif
+
+// The dropped file when it is a mail index or its text file partner.
+QString DroppedLogFile(const QMimeData* data) {
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) {
+    return {};
+  }
+  const QString path = urls.front().toLocalFile();
+  return IndexPathFor(path).isEmpty() ? QString() : path;
+}
+
+}  // namespace
+
+ConverterDialog::ConverterDialog()
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint) {
+  BuildFromTemplate(*this, LoadDialogTemplate(IDD_MAIN_DIALOG));
+  m_editName = findChild<QLineEdit*>(QStringLiteral("IDC_USER_NAME"));
+  m_editMail = findChild<QLineEdit*>(QStringLiteral("IDC_MAIL_ADDRESS"));
+  m_editPath = findChild<QLineEdit*>(QStringLiteral("IDC_MIX_PATH"));
+  // Modal to nothing: the result log window must stay usable while this dialog runs.
+  setWindowModality(Qt::WindowModal);
+  setAcceptDrops(true);
+
+  connect(findChild<QPushButton*>(QStringLiteral("IDOK")), &QPushButton::clicked, this,
+          &ConverterDialog::accept);
+  connect(findChild<QPushButton*>(QStringLiteral("IDCANCEL")), &QPushButton::clicked, this,
+          &QDialog::reject);
+  connect(findChild<QPushButton*>(QStringLiteral("IDC_BROWSE")), &QPushButton::clicked, this,
+          &ConverterDialog::OnBrowse);
+  // Posted, as the exit command is: the result log's click handler returns first.
+  connect(&m_resultLog, &ResultLogDialog::applicationExitRequested, this,
+          &ConverterDialog::OnAppExit, Qt::QueuedConnection);
+#ifndef Q_OS_WIN
+  AddAboutEntry();
+#endif
+  findChild<QPushButton*>(QStringLiteral("IDOK"))->setFocus();
+}
+
+void ConverterDialog::accept() {
+  m_resultLog.ShowWindow();
+  ActiveResultLog = &m_resultLog;
+  const QByteArray path = QFile::encodeName(m_editPath->text());
+  const Cp932Text mail = EncodeCp932(m_editMail->text().toStdString(), "UTF-8");
+  const Cp932Text name = EncodeCp932(m_editName->text().toStdString(), "UTF-8");
+  // The mailbox holds Shift_JIS only: a field it cannot hold is reported, not mangled.
+  for (const auto& [field, text] : {std::pair{"name", &name}, std::pair{"e-mail", &mail}}) {
+    if (!text->ok()) {
+      ReportLine(QStringLiteral("%1: %2: %3")
+                     .arg(QLatin1String(kProgramName), QLatin1String(field),
+                          QString::fromStdString(text->error))
+                     .toLocal8Bit()
+                     .constData());
+      return;
+    }
+  }
+  ConvertMailLog(kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str());
+}
+
+void ConverterDialog::OnBrowse() {
+  QFileDialog dialog(this);
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // A name typed for a file that does not exist yet is taken all the same.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(QLatin1String(kIndexFileFilter));
+  dialog.setDefaultSuffix(QLatin1String(kIndexSuffix));
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    m_editPath->setText(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+  }
+}
+
+void ConverterDialog::ShowAboutBox() {
+  AboutDialog about(this);
+  about.exec();
+}
+
+void ConverterDialog::OnAppExit() {
+  for (QDialog* child : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isVisible()) {
+      child->reject();
+    }
+  }
+  close();
+}
+
+void ConverterDialog::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedLogFile(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  }
+}
+
+void ConverterDialog::dropEvent(QDropEvent* event) {
+  const QString file = DroppedLogFile(event->mimeData());
+  if (!file.isEmpty()) {
+    m_editPath->setText(QDir::toNativeSeparators(IndexPathFor(file)));
+    event->acceptProposedAction();
+  }
+}
+
+#ifdef Q_OS_WIN
+void ConverterDialog::showEvent(QShowEvent* event) {
+  AddAboutEntry();
+  QDialog::showEvent(event);
+}
+
+bool ConverterDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  const auto* msg = static_cast<const MSG*>(message);
+  if (msg->message == WM_SYSCOMMAND && (msg->wParam & kSysCommandMask) == IDM_ABOUTBOX) {
+    ShowAboutBox();
+    *result = 0;
+    return true;
+  }
+  return QDialog::nativeEvent(eventType, message, result);
+}
+
+// The about entry goes at the end of the window's system menu.
+void ConverterDialog::AddAboutEntry() {
+  const QString text = LoadResourceString(IDS_ABOUTBOX);
+  HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+  if (m_aboutEntryAdded || text.isEmpty() || menu == nullptr) {
+    return;
+  }
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(text.utf16()));
+  m_aboutEntryAdded = true;
+}
+#else
+// Without a system menu that an application can extend, the entry goes into the
+// dialog's context menu.
+void ConverterDialog::AddAboutEntry() {
+  const QString text = LoadResourceString(IDS_ABOUTBOX);
+  if (text.isEmpty()) {
+    return;
+  }
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  addAction(separator);
+  auto* about = new QAction(text, this);
+  about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
+  connect(about, &QAction::triggered, this, &ConverterDialog::ShowAboutBox);
+  addAction(about);
+  m_aboutEntryAdded = true;
+}
+#endif
+
+}  // namespace mixconv::ui

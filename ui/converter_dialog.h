@@ -1,0 +1,47 @@
+// The main dialog: index path, the user's name and address, and OK to convert.
+#pragma once
+
+#include <QDialog>
+
+#include "ui/result_log_dialog.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace mixconv::ui {
+
+class ConverterDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  ConverterDialog();
+
+  ResultLogDialog& resultLog() { return m_resultLog; }
+
+ public slots:
+  // Converts with the fields' texts; the dialog stays open.
+  void accept() override;
+  void OnBrowse();
+  void ShowAboutBox();
+  // Ends the program as Cancel does, closing any dialog that is open over this one.
+  void OnAppExit();
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+#ifdef Q_OS_WIN
+  void showEvent(QShowEvent* event) override;
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+ private:
+  void AddAboutEntry();
+
+  ResultLogDialog m_resultLog;
+  QLineEdit* m_editName;
+  QLineEdit* m_editMail;
+  QLineEdit* m_editPath;
+  bool m_aboutEntryAdded = false;
+};
+
+}  // namespace mixconv::ui

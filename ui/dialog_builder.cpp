@@ -1,0 +1,104 @@
+#include "ui/dialog_builder.h"
+
+#include <QFontMetrics>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "ui/app_icon.h"
+
+namespace mixconv::ui {
+
+namespace {
+
+constexpr char kAverageWidthSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr int kHorizontalUnitsPerBase = 4;
+constexpr int kVerticalUnitsPerBase = 8;
+
+QWidget* CreateControl(const ControlTemplate& control, QDialog& dialog) {
+  if (control.kind == QLatin1String("button")) {
+    auto* button = new QPushButton(control.text, &dialog);
+    button->setDefault(control.HasStyle("default"));
+    return button;
+  }
+  if (control.kind == QLatin1String("edit")) {
+    auto* edit = new QLineEdit(control.text, &dialog);
+    edit->setFrame(control.HasStyle("border"));
+    return edit;
+  }
+  if (control.kind == QLatin1String("listbox")) {
+    auto* list = new QListWidget(&dialog);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The list never gets a horizontal extent: wide lines are cut at the right edge.
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setTextElideMode(Qt::ElideNone);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setFrameShape(control.HasStyle("border") ? QFrame::StyledPanel : QFrame::NoFrame);
+    return list;
+  }
+  if (control.kind == QLatin1String("icon")) {
+    auto* picture = new QLabel(&dialog);
+    picture->setPixmap(AppIcon().pixmap(kLargeIconSize, kLargeIconSize));
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return picture;
+  }
+  auto* label = new QLabel(control.text, &dialog);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QString ObjectName(const ControlTemplate& control, int position) {
+  return control.name.isEmpty() ? QStringLiteral("IDC_STATIC_%1").arg(position) : control.name;
+}
+
+}  // namespace
+
+DialogUnits::DialogUnits(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int sampleWidth = metrics.horizontalAdvance(QLatin1String(kAverageWidthSample));
+  baseWidth_ = (sampleWidth / 26 + 1) / 2;
+  baseHeight_ = metrics.height();
+}
+
+QRect DialogUnits::ToPixels(const QRect& units) const {
+  return {units.x() * baseWidth_ / kHorizontalUnitsPerBase,
+          units.y() * baseHeight_ / kVerticalUnitsPerBase,
+          units.width() * baseWidth_ / kHorizontalUnitsPerBase,
+          units.height() * baseHeight_ / kVerticalUnitsPerBase};
+}
+
+QSize DialogUnits::ToPixels(const QSize& units) const {
+  return ToPixels(QRect(QPoint(0, 0), units)).size();
+}
+
+void BuildFromTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate) {
+  QFont font(dialogTemplate.fontFamily, dialogTemplate.fontPointSize);
+  dialog.setFont(font);
+  dialog.setObjectName(dialogTemplate.name);
+  dialog.setWindowTitle(dialogTemplate.title);
+  dialog.setWindowIcon(AppIcon());
+  const DialogUnits units(dialog.font());
+  dialog.setFixedSize(units.ToPixels(dialogTemplate.size));
+
+  QWidget* previous = nullptr;
+  int position = 0;
+  for (const ControlTemplate& control : dialogTemplate.controls) {
+    QWidget* widget = CreateControl(control, dialog);
+    widget->setObjectName(ObjectName(control, ++position));
+    widget->setGeometry(units.ToPixels(control.rect));
+    if (!control.HasStyle("tabstop")) {
+      widget->setFocusPolicy(Qt::NoFocus);
+    } else {
+      if (previous != nullptr) {
+        QWidget::setTabOrder(previous, widget);
+      }
+      previous = widget;
+    }
+  }
+}
+
+}  // namespace mixconv::ui
