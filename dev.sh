@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian 12 machine: installs what is missing, builds, runs.
-#   ./dev.sh run     convert the bundled sample log and show the start of its mailbox
+#   ./dev.sh run     convert the bundled sample log and show the start of its mailbox;
+#                    with a display, then start the desktop program
 #   ./dev.sh test    the whole test suite, in the dev and the sanitizer builds
 #   ./dev.sh bench   throughput and memory figures from the release build
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev)
+PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev qt6-base-dev fonts-noto-cjk)
 
 install_missing_packages() {
   local missing=()
@@ -35,6 +36,10 @@ run_sample() {
   TZ=JST-9 LC_ALL=C.UTF-8 build/dev/cli/mixconv-cli --name "山田 太郎" --email taro@example.jp "$work/SAMPLE.MIX"
   echo "--- start of $work/SAMPLE.mbx (Shift_JIS, shown as UTF-8) ---"
   head -n 24 "$work/SAMPLE.mbx" | iconv -f CP932 -t UTF-8 | tr -d '\r'
+  if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+    echo "--- starting the desktop program: pick $work/SAMPLE.MIX and press OK ---"
+    build/dev/ui/mixconv
+  fi
 }
 
 run_tests() {

@@ -6,8 +6,7 @@
 
 namespace mixconv::ui {
 
-AboutDialog::AboutDialog(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowCloseButtonHint) {
+AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
   BuildFromTemplate(*this, LoadDialogTemplate(IDD_ABOUTBOX));
   setWindowModality(Qt::WindowModal);
   connect(findChild<QPushButton*>(QStringLiteral("IDOK")), &QPushButton::clicked, this,

@@ -43,9 +43,7 @@ QString DroppedLogFile(const QMimeData* data) {
 
 }  // namespace
 
-ConverterDialog::ConverterDialog()
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint) {
+ConverterDialog::ConverterDialog() {
   BuildFromTemplate(*this, LoadDialogTemplate(IDD_MAIN_DIALOG));
   m_editName = findChild<QLineEdit*>(QStringLiteral("IDC_USER_NAME"));
   m_editMail = findChild<QLineEdit*>(QStringLiteral("IDC_MAIL_ADDRESS"));

@@ -55,6 +55,19 @@ QString ObjectName(const ControlTemplate& control, int position) {
   return control.name.isEmpty() ? QStringLiteral("IDC_STATIC_%1").arg(position) : control.name;
 }
 
+// A modal frame with a caption and a system menu: title and close box, no
+// minimise or maximise box, whatever the window manager would add by default.
+Qt::WindowFlags FrameFlags(const DialogTemplate& dialogTemplate) {
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+  if (dialogTemplate.styles.contains(QLatin1String("caption"))) {
+    flags |= Qt::WindowTitleHint;
+  }
+  if (dialogTemplate.styles.contains(QLatin1String("sysmenu"))) {
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  }
+  return flags;
+}
+
 }  // namespace
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -81,6 +94,7 @@ void BuildFromTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate) {
   dialog.setObjectName(dialogTemplate.name);
   dialog.setWindowTitle(dialogTemplate.title);
   dialog.setWindowIcon(AppIcon());
+  dialog.setWindowFlags(FrameFlags(dialogTemplate));
   const DialogUnits units(dialog.font());
   dialog.setFixedSize(units.ToPixels(dialogTemplate.size));
 

@@ -22,7 +22,7 @@ class DialogUnits {
   int baseHeight_;
 };
 
-// Sets the dialog's title, font and fixed size, and creates every control at its
+// Sets the dialog's title, frame, font and fixed size, and creates every control at its
 // place, in template order (which becomes the tab order). Controls are named after
 // their ID's symbol, so tests and accessibility tools can find them.
 void BuildFromTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate);

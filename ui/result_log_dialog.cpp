@@ -7,7 +7,7 @@
 
 namespace mixconv::ui {
 
-ResultLogDialog::ResultLogDialog() : QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint) {
+ResultLogDialog::ResultLogDialog() {
   BuildFromTemplate(*this, LoadDialogTemplate(IDD_RESULT_DIALOG));
   m_list = findChild<QListWidget*>(QStringLiteral("IDC_RESULT_LIST"));
   connect(findChild<QPushButton*>(QStringLiteral("IDOK")), &QPushButton::clicked, this,

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Takes docs/screenshot.png: the main dialog, the result log after converting the
+# sample log, and the about box, in a real X server with a window manager.
+# Needs (as root): apt-get install xvfb openbox xdotool imagemagick fonts-noto-cjk
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+display=:97
+work=$(mktemp -d)
+cp samples/SAMPLE.MIX samples/SAMPLE.TXT "$work/"
+
+Xvfb "$display" -screen 0 1100x560x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+export DISPLAY=$display
+sleep 1
+openbox >/dev/null 2>&1 &
+sleep 1
+
+TZ=JST-9 LC_ALL=C.UTF-8 build/dev/ui/mixconv &
+app=$!
+main=$(xdotool search --sync --onlyvisible --name '^mixconv$' | head -n 1)
+sleep 0.5
+xdotool windowmove --sync "$main" 20 40
+xdotool windowactivate --sync "$main"
+# Tab order: OK, Cancel, path, Browse, name, address.
+xdotool key Tab Tab && xdotool type --delay 5 "$work/SAMPLE.MIX"
+xdotool key Tab Tab && xdotool type --delay 5 "Morvath"
+xdotool key Tab && xdotool type --delay 5 "morvath@example.jp"
+xdotool key Return
+log=$(xdotool search --sync --onlyvisible --name '変換結果' | head -n 1)
+sleep 0.5
+xdotool windowmove --sync "$log" 560 40
+sleep 0.5
+# The about entry sits in the main dialog's context menu on this platform.
+xdotool mousemove --window "$main" 150 230 click 3
+sleep 0.5
+xdotool key Down Return
+about=$(xdotool search --sync --onlyvisible --name 'ﾊﾞｰｼﾞｮﾝ情報 mixconv' | head -n 1)
+sleep 0.5
+xdotool windowmove --sync "$about" 40 380
+sleep 1
+import -window root docs/screenshot.png
+kill $app
