@@ -171,7 +171,6 @@ void ConverterDialog::AddAboutEntry() {
   about->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
   connect(about, &QAction::triggered, this, &ConverterDialog::ShowAboutBox);
   addAction(about);
-  m_aboutEntryAdded = true;
 }
 #endif
 

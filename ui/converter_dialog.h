@@ -41,7 +41,9 @@ class ConverterDialog : public QDialog {
   QLineEdit* m_editName;
   QLineEdit* m_editMail;
   QLineEdit* m_editPath;
+#ifdef Q_OS_WIN
   bool m_aboutEntryAdded = false;
+#endif
 };
 
 }  // namespace mixconv::ui
