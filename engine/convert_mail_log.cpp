@@ -54,7 +54,7 @@ InputFile OpenInput(const std::string& path) {
   return file;
 }
 
-// Every counted entry was read: the index did not end early.
+// False, after reporting it, when the index is too short for its preamble and count.
 bool ReadEntryCount(std::FILE* indexFile, std::uint32_t& total) {
   std::array<unsigned char, kIndexPreambleSize + kEntryCountSize> header{};
   if (std::fread(header.data(), kIndexPreambleSize, 1, indexFile) != 1 ||
@@ -75,16 +75,15 @@ void WriteSeparatorLine(std::int32_t time) {
   WriteMailBlock(separator.data(), static_cast<std::size_t>(length), Mailbox);
 }
 
-enum class LoopEnd { AllEntries, IndexEnded, MailAborted, WriteFailed };
-
-LoopEnd ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total) {
+// True when every counted entry was read and converted or skipped.
+bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total) {
   std::array<unsigned char, kIndexEntrySize> bytes{};
   for (std::uint32_t index = 0; index < total; ++index) {
     if (std::fread(bytes.data(), bytes.size(), 1, indexFile) != 1) {
       if (std::ferror(indexFile)) {
         ReportFailure(messages::kFileReadError, CurrentRun.programName);
       }
-      return LoopEnd::IndexEnded;
+      return false;
     }
     const MailIndexEntry entry = DecodeIndexEntry(bytes.data());
     if (IsBinaryMail(entry)) {
@@ -93,14 +92,14 @@ LoopEnd ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t 
     }
     WriteSeparatorLine(entry.time);
     if (ConvertOneMail(entry, textFile, Mailbox) != 0) {
-      return LoopEnd::MailAborted;
+      return false;
     }
     FinishMail(Mailbox);
     if (Mailbox.Failed()) {
-      return LoopEnd::WriteFailed;
+      return false;
     }
   }
-  return LoopEnd::AllEntries;
+  return true;
 }
 
 }  // namespace
@@ -128,10 +127,8 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
     return outcome;
   }
 
-  LoopEnd end = LoopEnd::IndexEnded;
-  if (ReadEntryCount(indexFile.get(), outcome.total)) {
-    end = ConvertEntries(indexFile.get(), textFile.get(), outcome.total);
-  }
+  const bool allEntries = ReadEntryCount(indexFile.get(), outcome.total) &&
+                          ConvertEntries(indexFile.get(), textFile.get(), outcome.total);
   const bool closed = Mailbox.Close();
   if (!closed) {
     // Reported once, whether the write that failed was a mail's or the last flush.
@@ -140,7 +137,7 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   outcome.converted = Mailbox.MailsWritten();
   ReportProgress(messages::kSummary, outcome.converted, outcome.total);
   outcome.result = closed ? 0 : -1;
-  outcome.complete = closed && end == LoopEnd::AllEntries && !CurrentRun.failureReported;
+  outcome.complete = closed && allEntries && !CurrentRun.failureReported;
   return outcome;
 }
 
