@@ -19,6 +19,7 @@ const char kUsageText[] =
     "  --quiet           print only errors\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
+    "  --                end of options: every later argument is an INDEX\n"
     "\n"
     "Texts are written as Shift_JIS (code page 932); dates in the local time zone (TZ).\n"
     "Exit status: 0 when every log converted completely, 1 when any did not,\n"

@@ -7,8 +7,9 @@
 
 #include "convert.h"
 #include "convert_one_mail.h"
-#include "date_text.h"
+#include "header_line.h"
 #include "mail_index.h"
+#include "mail_reader.h"
 #include "mail_writer.h"
 #include "mailbox_file.h"
 #include "messages.h"
@@ -33,6 +34,8 @@ struct FileCloser {
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 MailboxFile Mailbox;
+// Outlives every text file it is lent to: each is closed before the run returns.
+std::array<char, kTextFileBufferSize> TextFileBuffer;
 
 // The index path less a final ".MIX" or ".mix"; any other extension stays.
 std::string BaseName(std::string_view indexPath) {
@@ -67,12 +70,8 @@ bool ReadEntryCount(std::FILE* indexFile, std::uint32_t& total) {
 }
 
 void WriteSeparatorLine(std::int32_t time) {
-  std::array<char, 64> date{};
-  FormatSeparatorDate(BreakDownLocalTime(time), date.data(), date.size());
-  std::array<char, 80> separator{};
-  const int length =
-      std::snprintf(separator.data(), separator.size(), "From - %s\r\n", date.data());
-  WriteMailBlock(separator.data(), static_cast<std::size_t>(length), Mailbox);
+  HeaderLine line(Mailbox);
+  line.Append("From - ").AppendSeparatorDate(time).Finish();
 }
 
 // True when every counted entry was read and converted or skipped.
@@ -119,8 +118,9 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   if (!textFile) {
     return outcome;
   }
-  // Mails lie mostly in file order: a large buffer lets most seeks land inside it.
-  std::setvbuf(textFile.get(), nullptr, _IOFBF, kTextFileBufferSize);
+  // Mails mostly lie in file order, and are then read through this buffer.
+  std::setvbuf(textFile.get(), TextFileBuffer.data(), _IOFBF, TextFileBuffer.size());
+  BeginTextFile(textFile.get());
   const std::string mailboxPath = base + std::string(kMailboxExtension);
   if (!Mailbox.Open(mailboxPath.c_str())) {
     ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, mailboxPath.c_str());

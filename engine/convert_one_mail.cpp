@@ -1,5 +1,6 @@
 #include "convert_one_mail.h"
 
+#include "mail_reader.h"
 #include "messages.h"
 #include "report.h"
 #include "run_context.h"
@@ -9,7 +10,7 @@
 namespace mixconv {
 
 int ConvertOneMail(const MailIndexEntry& entry, std::FILE* textFile, MailboxFile& mailbox) {
-  if (entry.offset < 0 || std::fseek(textFile, entry.offset, SEEK_SET) != 0) {
+  if (!PositionTextFile(textFile, entry.offset)) {
     ReportFailure(messages::kFileSeekFailed, CurrentRun.programName);
     return -1;
   }

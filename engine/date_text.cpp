@@ -1,7 +1,6 @@
 #include "date_text.h"
 
 #include <array>
-#include <cstdio>
 
 namespace mixconv {
 
@@ -48,19 +47,14 @@ const char* NameAt(const Table& table, int index) {
 
 const char* MonthAbbreviation(int month) { return NameAt(kMonthAbbreviations, month - 1); }
 
+const char* WeekdayAbbreviation(int weekday) { return NameAt(kWeekdayAbbreviations, weekday); }
+
 std::tm BreakDownLocalTime(std::int32_t seconds) {
   std::tm result{};
   if (ToLocalTime(seconds, result) || ToUniversalTime(seconds, result)) {
     return result;
   }
   return Epoch();
-}
-
-int FormatSeparatorDate(const std::tm& time, char* destination, std::size_t capacity) {
-  return std::snprintf(destination, capacity, "%s %s %02d %02d:%02d:%02d %d",
-                       NameAt(kWeekdayAbbreviations, time.tm_wday),
-                       MonthAbbreviation(time.tm_mon + 1), time.tm_mday, time.tm_hour, time.tm_min,
-                       time.tm_sec, time.tm_year + 1900);
 }
 
 }  // namespace mixconv

@@ -1,7 +1,6 @@
 // Index times shown in the machine's local time.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <ctime>
 
@@ -14,8 +13,7 @@ const char* MonthAbbreviation(int month);
 // so that every mail still gets a well-formed date.
 std::tm BreakDownLocalTime(std::int32_t seconds);
 
-// "Thu Jan 01 09:00:00 1970": the day always two digits.
-// Returns the length written, without the terminating NUL.
-int FormatSeparatorDate(const std::tm& time, char* destination, std::size_t capacity);
+// "Sun" to "Sat" for days 0 to 6 of the week; nullptr for any other number.
+const char* WeekdayAbbreviation(int weekday);
 
 }  // namespace mixconv

@@ -1,7 +1,7 @@
 #include "header_line.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 
 #include "date_text.h"
@@ -15,6 +15,7 @@ namespace {
 std::array<char, kHeaderBufferSize> HeaderBuffer;
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr int kTmYearBase = 1900;
 
 }  // namespace
 
@@ -46,21 +47,40 @@ HeaderLine& HeaderLine::AppendLowerCase(std::string_view text) {
   return *this;
 }
 
-HeaderLine& HeaderLine::AppendNumber(int number, bool twoDigits) {
+HeaderLine& HeaderLine::AppendNumber(int number) {
   std::array<char, 16> digits{};
-  const int length = std::snprintf(digits.data(), digits.size(), twoDigits ? "%02d" : "%d", number);
-  return Append({digits.data(), static_cast<std::size_t>(length)});
+  const char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
+  return Append({digits.data(), end});
+}
+
+HeaderLine& HeaderLine::AppendTwoDigits(int number) {
+  if (number >= 0 && number < 10) {
+    Append("0");
+  }
+  return AppendNumber(number);
 }
 
 HeaderLine& HeaderLine::AppendIndexDate(std::int32_t seconds) {
   const std::tm time = BreakDownLocalTime(seconds);
-  constexpr bool kTwoDigits = true;
-  AppendNumber(time.tm_mday, kTwoDigits).Append(" ");
+  AppendTwoDigits(time.tm_mday).Append(" ");
   Append(MonthAbbreviation(time.tm_mon + 1)).Append(" ");
-  AppendNumber(time.tm_year + 1900).Append(" ");
-  AppendNumber(time.tm_hour, kTwoDigits).Append(":");
-  AppendNumber(time.tm_min, kTwoDigits).Append(":");
-  return AppendNumber(time.tm_sec, kTwoDigits);
+  AppendNumber(time.tm_year + kTmYearBase).Append(" ");
+  return AppendClockTime(time);
+}
+
+HeaderLine& HeaderLine::AppendSeparatorDate(std::int32_t seconds) {
+  const std::tm time = BreakDownLocalTime(seconds);
+  Append(WeekdayAbbreviation(time.tm_wday)).Append(" ");
+  Append(MonthAbbreviation(time.tm_mon + 1)).Append(" ");
+  AppendTwoDigits(time.tm_mday).Append(" ");
+  AppendClockTime(time).Append(" ");
+  return AppendNumber(time.tm_year + kTmYearBase);
+}
+
+HeaderLine& HeaderLine::AppendClockTime(const std::tm& time) {
+  AppendTwoDigits(time.tm_hour).Append(":");
+  AppendTwoDigits(time.tm_min).Append(":");
+  return AppendTwoDigits(time.tm_sec);
 }
 
 void HeaderLine::Finish() {

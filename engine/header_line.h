@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string_view>
 
 #include "mailbox_file.h"
@@ -20,14 +21,19 @@ class HeaderLine {
 
   HeaderLine& Append(std::string_view text);
   HeaderLine& AppendLowerCase(std::string_view text);
-  HeaderLine& AppendNumber(int number, bool twoDigits = false);
-  // "DD Mon YYYY hh:mm:ss", the form every Date line built from the index uses.
+  HeaderLine& AppendNumber(int number);
+  // At least two digits, zero-padded as printf's "%02d" pads.
+  HeaderLine& AppendTwoDigits(int number);
+  // The index time in local time as "DD Mon YYYY hh:mm:ss", the Date line's form.
   HeaderLine& AppendIndexDate(std::int32_t seconds);
+  // The index time in local time as "Thu Jan 01 09:00:00 1970", the separator's form.
+  HeaderLine& AppendSeparatorDate(std::int32_t seconds);
   // Adds the line's CR LF and writes it.
   void Finish();
 
  private:
   void Spill();
+  HeaderLine& AppendClockTime(const std::tm& time);
 
   MailboxFile& mailbox_;
   std::size_t used_ = 0;

@@ -16,14 +16,20 @@ std::array<char, kReadBufferSize> ReadBuffer;
 int fill = 0;
 int position = 0;
 
+constexpr std::int64_t kUnknownPosition = -1;
+std::FILE* positionedFile = nullptr;
+std::int64_t filePosition = kUnknownPosition;
+
 // One read per chunk of the mail's text; a short read fails the whole chunk.
 bool ReadNextChunk(const MailIndexEntry& entry, std::FILE* textFile, std::uint32_t& consumed) {
   const auto chunk =
       static_cast<int>(std::min<std::uint32_t>(entry.length - consumed, kReadBufferSize));
   if (std::fread(ReadBuffer.data(), static_cast<std::size_t>(chunk), 1, textFile) != 1) {
+    filePosition = kUnknownPosition;
     ReportFailure(messages::kFileReadError, CurrentRun.programName);
     return false;
   }
+  filePosition += chunk;
   fill = chunk;
   position = 0;
   consumed += static_cast<std::uint32_t>(chunk);
@@ -31,6 +37,27 @@ bool ReadNextChunk(const MailIndexEntry& entry, std::FILE* textFile, std::uint32
 }
 
 }  // namespace
+
+void BeginTextFile(std::FILE* textFile) {
+  positionedFile = textFile;
+  filePosition = 0;
+}
+
+bool PositionTextFile(std::FILE* textFile, std::int32_t offset) {
+  if (offset < 0) {
+    return false;
+  }
+  if (textFile == positionedFile && offset == filePosition) {
+    return true;
+  }
+  if (std::fseek(textFile, offset, SEEK_SET) != 0) {
+    filePosition = kUnknownPosition;
+    return false;
+  }
+  positionedFile = textFile;
+  filePosition = offset;
+  return true;
+}
 
 void BeginMail(std::uint32_t& consumed) {
   consumed = 0;

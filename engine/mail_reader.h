@@ -10,6 +10,14 @@ namespace mixconv {
 
 inline constexpr int kReadBufferSize = 8192;
 
+// A text file just opened is at its start.
+void BeginTextFile(std::FILE* textFile);
+
+// Positions the text file at a mail's offset; false when that fails. Where reading
+// has already brought the file there, it is not repositioned, so that a log kept in
+// file order is read straight through the stream's buffer.
+bool PositionTextFile(std::FILE* textFile, std::int32_t offset);
+
 // Forgets the previous mail's buffered bytes; call after positioning the text file.
 void BeginMail(std::uint32_t& consumed);
 

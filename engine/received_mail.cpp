@@ -137,8 +137,7 @@ void WriteDateLine(const MailOrigin& origin, std::int32_t indexTime, MailboxFile
     return;
   }
   HeaderLine line(mailbox);
-  constexpr bool kTwoDigits = true;
-  line.Append("Date: ").AppendNumber(origin.day, kTwoDigits).Append(" ").Append(month);
+  line.Append("Date: ").AppendTwoDigits(origin.day).Append(" ").Append(month);
   line.Append(" ").AppendNumber(origin.year).Append(" ").Append(origin.timeText);
   line.Append(":00").Finish();
 }
