@@ -76,7 +76,7 @@ class RecipientListWriter {
     }
   }
 
-  // A member element began with bytes that looked like the start of "INET:".
+  // Starts a member element, with the bytes that first looked like the start of "INET:".
   void OpenMemberElement() {
     if (!displayName_.empty()) {
       line_.Append(displayName_).Append(" <");
