@@ -12,7 +12,8 @@ QString IndexPathFor(const QString& path) {
   if (suffix.compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
     return {};
   }
-  const QString indexSuffix = suffix == suffix.toLower() ? QStringLiteral("mix") : QStringLiteral("MIX");
+  const QString indexSuffix =
+      suffix == suffix.toLower() ? QStringLiteral("mix") : QStringLiteral("MIX");
   return path.left(path.size() - suffix.size()) + indexSuffix;
 }
 

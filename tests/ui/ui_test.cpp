@@ -174,15 +174,25 @@ TEST_F(ConverterDialogTest, AboutBoxBlocksOnlyTheMainDialog) {
   EXPECT_EQ(about->text(), "ﾊﾞｰｼﾞｮﾝ情報(mixconv) (&A)...");
   EXPECT_TRUE(dialog_.actions().front()->isSeparator());
   dialog_.resultLog().ShowWindow();
-  WhenModalDialogOpens([&](QWidget*) {
-    about->trigger();
-  });
+  WhenModalDialogOpens([&](QWidget*) { about->trigger(); });
   QTimer::singleShot(0, [&] {
     QTRY_VERIFY(qobject_cast<AboutDialog*>(QApplication::activeModalWidget()) != nullptr);
     QWidget* aboutBox = QApplication::activeModalWidget();
     EXPECT_EQ(aboutBox->windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報 mixconv");
     ClickAsUser(Control<QPushButton>(dialog_, "IDOK"));
     EXPECT_TRUE(LogLines().isEmpty());
+    ClickAsUser(Control<QPushButton>(dialog_.resultLog(), "IDOK"));
+  });
+  EXPECT_EQ(dialog_.exec(), QDialog::Rejected);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ConverterDialogTest, ResultLogStaysUsableWhileTheFileDialogIsOpen) {
+  dialog_.resultLog().ShowWindow();
+  WhenModalDialogOpens(
+      [this](QWidget*) { ClickAsUser(Control<QPushButton>(dialog_, "IDC_BROWSE")); });
+  QTimer::singleShot(0, [this] {
+    QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr);
     ClickAsUser(Control<QPushButton>(dialog_.resultLog(), "IDOK"));
   });
   EXPECT_EQ(dialog_.exec(), QDialog::Rejected);
