@@ -75,7 +75,6 @@ Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset) {
       result.error = "contains a control character (" + CodePointName(codePoint) + ")";
       return result;
     }
-    ucnv_resetFromUnicode(cp932.get());
     const int32_t length = ucnv_fromUChars(cp932.get(), encoded.data(), encoded.size(),
                                            unicode.data() + start, i - start, &status);
     if (U_FAILURE(status)) {

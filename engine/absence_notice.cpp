@@ -26,7 +26,7 @@ int ConvertAbsenceNotice(const MailIndexEntry& entry, MailText& text, MailboxFil
     line.Finish();
   }
   text.SkipRestOfLine();
-  WriteUserToLine(mailbox);
+  WriteUserLine("To: ", mailbox);
   WriteIndexDateLine(entry.time, mailbox);
 
   CopyRemainingLines(text, mailbox);

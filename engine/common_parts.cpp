@@ -13,9 +13,9 @@ void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueSt
 
 void AppendMailDomain(HeaderLine& line) { line.Append("@").Append(CurrentRun.mailDomain); }
 
-void WriteUserToLine(MailboxFile& mailbox) {
+void WriteUserLine(std::string_view field, MailboxFile& mailbox) {
   HeaderLine line(mailbox);
-  line.Append("To: ").Append(CurrentRun.fullName).Append(" <").Append(CurrentRun.mailAddress);
+  line.Append(field).Append(CurrentRun.fullName).Append(" <").Append(CurrentRun.mailAddress);
   line.Append(">").Finish();
 }
 

@@ -33,8 +33,8 @@ void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueSt
 // "@" + the run's member mail domain, which turns a member ID into an address.
 void AppendMailDomain(HeaderLine& line);
 
-// "To: " + the user's full name + " <" + the user's e-mail address + ">".
-void WriteUserToLine(MailboxFile& mailbox);
+// field + the user's full name + " <" + the user's e-mail address + ">".
+void WriteUserLine(std::string_view field, MailboxFile& mailbox);
 
 // "Date: " + the index time in local time, with seconds.
 void WriteIndexDateLine(std::int32_t time, MailboxFile& mailbox);

@@ -175,7 +175,7 @@ int ConvertReceivedMail(const MailIndexEntry& entry, MailText& text, std::string
 
   if (senderName != kInternetGateway) {
     WriteFromLine(senderName, origin.memberId, mailbox);
-    WriteUserToLine(mailbox);
+    WriteUserLine("To: ", mailbox);
     WriteDateLine(origin, entry.time, mailbox);
   }
 

@@ -4,7 +4,6 @@
 #include "header_line.h"
 #include "line_text.h"
 #include "mail_writer.h"
-#include "run_context.h"
 
 namespace mixconv {
 
@@ -127,11 +126,7 @@ void WriteSubjectLine(MailText& text, MailboxFile& mailbox) {
 
 int ConvertSentMail(const MailIndexEntry& entry, MailText& text, std::string_view senderName,
                     MailboxFile& mailbox) {
-  {
-    HeaderLine line(mailbox);
-    line.Append("From: ").Append(CurrentRun.fullName).Append(" <").Append(CurrentRun.mailAddress);
-    line.Append(">").Finish();
-  }
+  WriteUserLine("From: ", mailbox);
   WriteIndexDateLine(entry.time, mailbox);
 
   int lineNumber = 0;

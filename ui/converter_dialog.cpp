@@ -52,10 +52,6 @@ ConverterDialog::ConverterDialog() {
   setWindowModality(Qt::WindowModal);
   setAcceptDrops(true);
 
-  connect(findChild<QPushButton*>(QStringLiteral("IDOK")), &QPushButton::clicked, this,
-          &ConverterDialog::accept);
-  connect(findChild<QPushButton*>(QStringLiteral("IDCANCEL")), &QPushButton::clicked, this,
-          &QDialog::reject);
   connect(findChild<QPushButton*>(QStringLiteral("IDC_BROWSE")), &QPushButton::clicked, this,
           &ConverterDialog::OnBrowse);
   // Posted, as the exit command is: the result log's click handler returns first.

@@ -68,6 +68,19 @@ Qt::WindowFlags FrameFlags(const DialogTemplate& dialogTemplate) {
   return flags;
 }
 
+// OK and Cancel reach the dialog's accept and reject, which a dialog may override.
+void ConnectStandardButton(const ControlTemplate& control, QWidget* widget, QDialog& dialog) {
+  auto* button = qobject_cast<QPushButton*>(widget);
+  if (button == nullptr) {
+    return;
+  }
+  if (control.id == kIdOk) {
+    QObject::connect(button, &QPushButton::clicked, &dialog, &QDialog::accept);
+  } else if (control.id == kIdCancel) {
+    QObject::connect(button, &QPushButton::clicked, &dialog, &QDialog::reject);
+  }
+}
+
 }  // namespace
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -104,6 +117,7 @@ void BuildFromTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate) {
     QWidget* widget = CreateControl(control, dialog);
     widget->setObjectName(ObjectName(control, ++position));
     widget->setGeometry(units.ToPixels(control.rect));
+    ConnectStandardButton(control, widget, dialog);
     if (!control.HasStyle("tabstop")) {
       widget->setFocusPolicy(Qt::NoFocus);
     } else {

@@ -24,7 +24,8 @@ class DialogUnits {
 
 // Sets the dialog's title, frame, font and fixed size, and creates every control at its
 // place, in template order (which becomes the tab order). Controls are named after
-// their ID's symbol, so tests and accessibility tools can find them.
+// their ID's symbol, so tests and accessibility tools can find them; OK (ID 1) and
+// Cancel (ID 2) buttons call the dialog's accept and reject.
 void BuildFromTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate);
 
 }  // namespace mixconv::ui

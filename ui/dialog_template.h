@@ -34,6 +34,9 @@ struct DialogTemplate {
   QList<ControlTemplate> controls;  // in template order, which is the tab order
 };
 
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_MAIN_DIALOG = 102;
 inline constexpr int IDD_RESULT_DIALOG = 129;

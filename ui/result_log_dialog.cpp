@@ -1,7 +1,6 @@
 #include "ui/result_log_dialog.h"
 
 #include <QListWidget>
-#include <QPushButton>
 
 #include "ui/dialog_builder.h"
 
@@ -10,8 +9,6 @@ namespace mixconv::ui {
 ResultLogDialog::ResultLogDialog() {
   BuildFromTemplate(*this, LoadDialogTemplate(IDD_RESULT_DIALOG));
   m_list = findChild<QListWidget*>(QStringLiteral("IDC_RESULT_LIST"));
-  connect(findChild<QPushButton*>(QStringLiteral("IDOK")), &QPushButton::clicked, this,
-          &ResultLogDialog::accept);
 }
 
 // Lines carry file paths, so they are in the platform's 8-bit encoding.
