@@ -13,23 +13,23 @@ constexpr std::size_t kMemberIdLength = 8;
 
 }  // namespace
 
-int ConvertAbsenceNotice(const MailIndexEntry& entry, MailText& text, MailboxFile& mailbox) {
+int ConvertAbsenceNotice(const MailIndexEntry& entry, MailText& text, MailOutput& out) {
   {
-    HeaderLine line(mailbox);
+    HeaderLine line(HeaderField::Subject, out);
     line.Append("Subject: ").Append(kAbsenceNoticeSubject).Finish();
   }
   {
-    HeaderLine line(mailbox);
-    line.Append("From: ").AppendLowerCase(
+    HeaderLine line(HeaderField::From, out);
+    line.Append("From: ").BeginAddress().AppendLowerCase(
         UpToNul(UpToLineEnd(text.Piece())).substr(0, kMemberIdLength));
     AppendMailDomain(line);
-    line.Finish();
+    line.EndAddress().Finish();
   }
   text.SkipRestOfLine();
-  WriteUserLine("To: ", mailbox);
-  WriteIndexDateLine(entry.time, mailbox);
+  WriteUserLine(HeaderField::To, "To: ", out);
+  WriteIndexDateLine(entry.time, out);
 
-  CopyRemainingLines(text, mailbox);
+  CopyRemainingLines(text, out);
   return 0;
 }
 

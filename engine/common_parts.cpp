@@ -1,7 +1,6 @@
 #include "common_parts.h"
 
 #include "line_text.h"
-#include "mail_writer.h"
 #include "run_context.h"
 
 namespace mixconv {
@@ -13,21 +12,20 @@ void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueSt
 
 void AppendMailDomain(HeaderLine& line) { line.Append("@").Append(CurrentRun.mailDomain); }
 
-void WriteUserLine(std::string_view field, MailboxFile& mailbox) {
-  HeaderLine line(mailbox);
-  line.Append(field).Append(CurrentRun.fullName).Append(" <").Append(CurrentRun.mailAddress);
-  line.Append(">").Finish();
+void WriteUserLine(HeaderField field, std::string_view fieldName, MailOutput& out) {
+  HeaderLine line(field, out);
+  line.Append(fieldName).AppendDisplayName(CurrentRun.fullName).Append(" <");
+  line.BeginAddress().Append(CurrentRun.mailAddress).EndAddress().Append(">").Finish();
 }
 
-void WriteIndexDateLine(std::int32_t time, MailboxFile& mailbox) {
-  HeaderLine line(mailbox);
+void WriteIndexDateLine(std::int32_t time, MailOutput& out) {
+  HeaderLine line(HeaderField::Date, out);
   line.Append("Date: ").AppendIndexDate(time).Finish();
 }
 
-void CopyRemainingLines(MailText& text, MailboxFile& mailbox) {
+void CopyRemainingLines(MailText& text, MailOutput& out, bool fromGateway) {
   while (text.ReadPiece() > 0) {
-    const std::string_view piece = text.Piece();
-    WriteCopiedLine(piece.data(), piece.size(), mailbox);
+    out.WriteCopiedLine(text.Piece(), fromGateway);
   }
 }
 

@@ -6,7 +6,7 @@
 
 #include "header_line.h"
 #include "mail_text.h"
-#include "mailbox_file.h"
+#include "mail_output.h"
 
 namespace mixconv {
 
@@ -33,13 +33,13 @@ void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueSt
 // "@" + the run's member mail domain, which turns a member ID into an address.
 void AppendMailDomain(HeaderLine& line);
 
-// field + the user's full name + " <" + the user's e-mail address + ">".
-void WriteUserLine(std::string_view field, MailboxFile& mailbox);
+// fieldName + the user's full name + " <" + the user's e-mail address + ">".
+void WriteUserLine(HeaderField field, std::string_view fieldName, MailOutput& out);
 
 // "Date: " + the index time in local time, with seconds.
-void WriteIndexDateLine(std::int32_t time, MailboxFile& mailbox);
+void WriteIndexDateLine(std::int32_t time, MailOutput& out);
 
 // The mail's remaining text, line by line as it stands.
-void CopyRemainingLines(MailText& text, MailboxFile& mailbox);
+void CopyRemainingLines(MailText& text, MailOutput& out, bool fromGateway = false);
 
 }  // namespace mixconv

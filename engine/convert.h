@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "mail_writer.h"
+
 namespace mixconv {
 
 // The online service's member mail domain, appended after "@" to every member ID.
@@ -35,6 +37,7 @@ struct ConversionRequest {
   const char* fullName = "";
   const char* mailAddress = "";
   const char* mailDomain = ServiceMailDomain;
+  MailWriter* writer = nullptr;  // null for the default form
 };
 
 struct ConversionOutcome {

@@ -10,7 +10,7 @@
 #include "header_line.h"
 #include "mail_index.h"
 #include "mail_reader.h"
-#include "mail_writer.h"
+#include "mail_output.h"
 #include "mailbox_file.h"
 #include "messages.h"
 #include "report.h"
@@ -69,13 +69,14 @@ bool ReadEntryCount(std::FILE* indexFile, std::uint32_t& total) {
   return true;
 }
 
-void WriteSeparatorLine(std::int32_t time) {
-  HeaderLine line(Mailbox);
+void WriteSeparatorLine(std::int32_t time, MailOutput& out) {
+  HeaderLine line(HeaderField::Separator, out);
   line.Append("From - ").AppendSeparatorDate(time).Finish();
 }
 
 // True when every counted entry was read and converted or skipped.
-bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total) {
+bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
+                    MailOutput& out) {
   std::array<unsigned char, kIndexEntrySize> bytes{};
   for (std::uint32_t index = 0; index < total; ++index) {
     if (std::fread(bytes.data(), bytes.size(), 1, indexFile) != 1) {
@@ -89,11 +90,11 @@ bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t tot
       ReportProgress(messages::kSkipBinaryMail);
       continue;
     }
-    WriteSeparatorLine(entry.time);
-    if (ConvertOneMail(entry, textFile, Mailbox) != 0) {
+    WriteSeparatorLine(entry.time, out);
+    if (ConvertOneMail(entry, textFile, out) != 0) {
       return false;
     }
-    FinishMail(Mailbox);
+    out.FinishMail(index + 1);
     if (Mailbox.Failed()) {
       return false;
     }
@@ -127,8 +128,9 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
     return outcome;
   }
 
+  MailOutput out(request.writer != nullptr ? *request.writer : VerbatimMailWriter(), Mailbox);
   const bool allEntries = ReadEntryCount(indexFile.get(), outcome.total) &&
-                          ConvertEntries(indexFile.get(), textFile.get(), outcome.total);
+                          ConvertEntries(indexFile.get(), textFile.get(), outcome.total, out);
   const bool closed = Mailbox.Close();
   if (!closed) {
     // Reported once, whether the write that failed was a mail's or the last flush.
@@ -143,7 +145,7 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
 
 int ConvertMailLog(const char* programName, const char* indexPath, const char* fullName,
                    const char* mailAddress) {
-  return RunConversion({programName, indexPath, fullName, mailAddress, ServiceMailDomain}).result;
+  return RunConversion({programName, indexPath, fullName, mailAddress}).result;
 }
 
 }  // namespace mixconv

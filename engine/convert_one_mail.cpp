@@ -9,7 +9,7 @@
 
 namespace mixconv {
 
-int ConvertOneMail(const MailIndexEntry& entry, std::FILE* textFile, MailboxFile& mailbox) {
+int ConvertOneMail(const MailIndexEntry& entry, std::FILE* textFile, MailOutput& out) {
   if (!PositionTextFile(textFile, entry.offset)) {
     ReportFailure(messages::kFileSeekFailed, CurrentRun.programName);
     return -1;
@@ -22,7 +22,7 @@ int ConvertOneMail(const MailIndexEntry& entry, std::FILE* textFile, MailboxFile
 
   const auto kind = static_cast<MailKind>(entry.kind);
   if (kind == MailKind::AbsenceNotice) {
-    return ConvertAbsenceNotice(entry, text, mailbox);
+    return ConvertAbsenceNotice(entry, text, out);
   }
   const bool undeliveredNotice =
       kind == MailKind::Received && text.Piece().starts_with(kUndeliveredMarker);
@@ -31,12 +31,12 @@ int ConvertOneMail(const MailIndexEntry& entry, std::FILE* textFile, MailboxFile
 
   switch (kind) {
     case MailKind::Received:
-      return ConvertReceivedMail(entry, text, senderName, undeliveredNotice, mailbox);
+      return ConvertReceivedMail(entry, text, senderName, undeliveredNotice, out);
     case MailKind::Binary:
     case MailKind::BinaryOther:
       return 0;
     case MailKind::Sent:
-      return ConvertSentMail(entry, text, senderName, mailbox);
+      return ConvertSentMail(entry, text, senderName, out);
     default:
       ReportFailure(messages::kUnknownMailKind, CurrentRun.programName, entry.kind);
       return -1;

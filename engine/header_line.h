@@ -1,21 +1,18 @@
-// Composes one synthesised header line in HeaderBuffer. A line longer than the
-// buffer goes out in pieces, so nothing is ever cut.
+// Composes one synthesised header line and hands it, whole, to the mail output.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
 #include <string_view>
 
-#include "mailbox_file.h"
+#include "mail_output.h"
 
 namespace mixconv {
 
-inline constexpr std::size_t kHeaderBufferSize = 2048;
-
 class HeaderLine {
  public:
-  // Only one line is composed at a time: HeaderBuffer is single-instance.
-  explicit HeaderLine(MailboxFile& mailbox) : mailbox_(mailbox) {}
+  // Only one line is composed at a time: the line's storage is single-instance.
+  HeaderLine(HeaderField field, MailOutput& out);
   HeaderLine(const HeaderLine&) = delete;
   HeaderLine& operator=(const HeaderLine&) = delete;
 
@@ -28,15 +25,25 @@ class HeaderLine {
   HeaderLine& AppendIndexDate(std::int32_t seconds);
   // The index time in local time as "Thu Jan 01 09:00:00 1970", the separator's form.
   HeaderLine& AppendSeparatorDate(std::int32_t seconds);
+  // The mail's index time, for a line whose date comes from the mail's text.
+  HeaderLine& SetTime(std::int32_t seconds);
+
+  // Starts a mailbox with its display name.
+  HeaderLine& AppendDisplayName(std::string_view name);
+  // What is appended between these is the address of the mailbox last started,
+  // or of a new one without a display name.
+  HeaderLine& BeginAddress();
+  HeaderLine& EndAddress();
+
   // Adds the line's CR LF and writes it.
   void Finish();
 
  private:
-  void Spill();
   HeaderLine& AppendClockTime(const std::tm& time);
 
-  MailboxFile& mailbox_;
-  std::size_t used_ = 0;
+  HeaderField field_;
+  MailOutput& out_;
+  std::int32_t time_ = 0;
 };
 
 }  // namespace mixconv

@@ -1,19 +1,65 @@
-// Everything a mail puts into the mailbox file goes out through these.
+// How a mail's parts become bytes in the mailbox file. The engine decides what
+// a mail says; a MailWriter decides how it is written.
 #pragma once
 
-#include <cstddef>
-
-#include "mailbox_file.h"
+#include <cstdint>
+#include <span>
+#include <string_view>
 
 namespace mixconv {
 
-void WriteMailBlock(const char* bytes, std::size_t n, MailboxFile& mailbox);
+// Where a writer puts its bytes: the mailbox file.
+class MailboxSink {
+ public:
+  virtual void Write(std::string_view bytes) = 0;
 
-// A line of the mail's own text. One that starts with "From " after any number
-// of ">" gains one more ">", so that mail readers never see a new mail there.
-void WriteCopiedLine(const char* bytes, std::size_t n, MailboxFile& mailbox);
+ protected:
+  ~MailboxSink() = default;
+};
 
-// Ends the mail at a line end, so that the next separator starts a line.
-void FinishMail(MailboxFile& mailbox);
+enum class HeaderField { Separator, Subject, From, To, Date };
+
+// One mailbox of a From or To line; the display name is empty when it has none.
+struct AddressSpan {
+  std::string_view displayName;
+  std::string_view address;
+};
+
+// A synthesised header line. Its parts point into bytes, the line as the
+// default form writes it (CR LF included), and are valid during the call only.
+struct HeaderLineView {
+  HeaderField field = HeaderField::Subject;
+  std::string_view bytes;
+  std::span<const AddressSpan> addresses;  // From and To
+  std::int32_t time = 0;                   // Separator and Date: the mail's index time
+};
+
+// A piece of a copied line: the whole line, or a part of one longer than the
+// reader's buffer. The engine has decided whether it needs the ">" that keeps
+// mail readers from seeing a new mail in a line that starts with "From ".
+struct CopiedLine {
+  std::string_view bytes;
+  bool escapeFrom = false;
+  // The mail came through the Internet gateway: its text starts with that
+  // mail's own header lines.
+  bool fromGateway = false;
+};
+
+struct MailEnd {
+  std::uint32_t number = 0;   // the mail's place in the index, counted from 1
+  bool needsLineEnd = false;  // the last piece did not end its line
+};
+
+class MailWriter {
+ public:
+  virtual ~MailWriter() = default;
+  virtual void WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) = 0;
+  virtual void WriteCopiedLine(const CopiedLine& line, MailboxSink& out) = 0;
+  // Ends the mail at a line end, so that the next separator starts a line.
+  virtual void EndMail(const MailEnd& end, MailboxSink& out) = 0;
+};
+
+// The default form: every byte as the mail log holds it.
+MailWriter& VerbatimMailWriter();
 
 }  // namespace mixconv

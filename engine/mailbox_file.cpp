@@ -22,25 +22,22 @@ bool MailboxFile::Open(const char* path) {
   bytesInFile_ = 0;
   pendingMails_ = 0;
   mailsWritten_ = 0;
-  lastByte_ = '\n';
   failed_ = false;
   return true;
 }
 
-void MailboxFile::Write(const char* bytes, std::size_t n) {
-  if (n == 0 || failed_) {
+void MailboxFile::Write(std::string_view bytes) {
+  if (failed_) {
     return;
   }
-  lastByte_ = bytes[n - 1];
-  while (n > 0) {
+  while (!bytes.empty()) {
     if (used_ == buffer_.size() && !Flush()) {
       return;
     }
-    const std::size_t taken = std::min(n, buffer_.size() - used_);
-    std::memcpy(buffer_.data() + used_, bytes, taken);
+    const std::size_t taken = std::min(bytes.size(), buffer_.size() - used_);
+    std::memcpy(buffer_.data() + used_, bytes.data(), taken);
     used_ += taken;
-    bytes += taken;
-    n -= taken;
+    bytes.remove_prefix(taken);
   }
 }
 

@@ -6,10 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
+
+#include "mail_writer.h"
 
 namespace mixconv {
 
-class MailboxFile {
+class MailboxFile final : public MailboxSink {
  public:
   MailboxFile() = default;
   MailboxFile(const MailboxFile&) = delete;
@@ -17,13 +20,12 @@ class MailboxFile {
   ~MailboxFile();
 
   bool Open(const char* path);
-  void Write(const char* bytes, std::size_t n);
+  void Write(std::string_view bytes) override;
   // Marks the end of a complete mail, to be counted once its bytes reach the file.
   void EndMail();
   // Writes what is buffered and closes; false when any write, flush or close failed.
   bool Close();
 
-  bool AtLineStart() const { return lastByte_ == '\n'; }
   bool Failed() const { return failed_; }
   std::uint32_t MailsWritten() const { return mailsWritten_; }
 
@@ -42,7 +44,6 @@ class MailboxFile {
   std::array<std::uint64_t, kMaxPendingMails> pendingMailEnds_{};
   std::size_t pendingMails_ = 0;
   std::uint32_t mailsWritten_ = 0;
-  char lastByte_ = '\n';
   bool failed_ = false;
 };
 

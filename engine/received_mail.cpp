@@ -116,28 +116,29 @@ std::string_view SkipLeadingSpaces(std::string_view line) {
   return line;
 }
 
-void WriteFromLine(std::string_view senderName, std::string_view memberId, MailboxFile& mailbox) {
-  HeaderLine line(mailbox);
+void WriteFromLine(std::string_view senderName, std::string_view memberId, MailOutput& out) {
+  HeaderLine line(HeaderField::From, out);
   line.Append("From: ");
-  if (senderName.empty()) {
-    line.Append(memberId);
-    AppendMailDomain(line);
-  } else {
-    line.Append(senderName).Append(" <").Append(memberId);
-    AppendMailDomain(line);
+  if (!senderName.empty()) {
+    line.AppendDisplayName(senderName).Append(" <");
+  }
+  line.BeginAddress().Append(memberId);
+  AppendMailDomain(line);
+  line.EndAddress();
+  if (!senderName.empty()) {
     line.Append(">");
   }
   line.Finish();
 }
 
-void WriteDateLine(const MailOrigin& origin, std::int32_t indexTime, MailboxFile& mailbox) {
+void WriteDateLine(const MailOrigin& origin, std::int32_t indexTime, MailOutput& out) {
   const char* month = MonthAbbreviation(origin.month);
   if (month == nullptr) {
-    WriteIndexDateLine(indexTime, mailbox);
+    WriteIndexDateLine(indexTime, out);
     return;
   }
-  HeaderLine line(mailbox);
-  line.Append("Date: ").AppendTwoDigits(origin.day).Append(" ").Append(month);
+  HeaderLine line(HeaderField::Date, out);
+  line.SetTime(indexTime).Append("Date: ").AppendTwoDigits(origin.day).Append(" ").Append(month);
   line.Append(" ").AppendNumber(origin.year).Append(" ").Append(origin.timeText);
   line.Append(":00").Finish();
 }
@@ -145,7 +146,7 @@ void WriteDateLine(const MailOrigin& origin, std::int32_t indexTime, MailboxFile
 }  // namespace
 
 int ConvertReceivedMail(const MailIndexEntry& entry, MailText& text, std::string_view senderName,
-                        bool undeliveredNotice, MailboxFile& mailbox) {
+                        bool undeliveredNotice, MailOutput& out) {
   text.SkipLine();
   MailOrigin origin;
   text.ReadPiece();
@@ -163,7 +164,7 @@ int ConvertReceivedMail(const MailIndexEntry& entry, MailText& text, std::string
     return -1;
   }
   {
-    HeaderLine line(mailbox);
+    HeaderLine line(HeaderField::Subject, out);
     line.Append("Subject: ");
     if (undeliveredNotice) {
       line.Append(kUndeliveredMarker);
@@ -173,13 +174,14 @@ int ConvertReceivedMail(const MailIndexEntry& entry, MailText& text, std::string
   }
   text.SkipLine();
 
-  if (senderName != kInternetGateway) {
-    WriteFromLine(senderName, origin.memberId, mailbox);
-    WriteUserLine("To: ", mailbox);
-    WriteDateLine(origin, entry.time, mailbox);
+  const bool fromGateway = senderName == kInternetGateway;
+  if (!fromGateway) {
+    WriteFromLine(senderName, origin.memberId, out);
+    WriteUserLine(HeaderField::To, "To: ", out);
+    WriteDateLine(origin, entry.time, out);
   }
 
-  CopyRemainingLines(text, mailbox);
+  CopyRemainingLines(text, out, fromGateway);
   return 0;
 }
 

@@ -3,7 +3,6 @@
 #include "convert_one_mail.h"
 #include "header_line.h"
 #include "line_text.h"
-#include "mail_writer.h"
 
 namespace mixconv {
 
@@ -37,6 +36,8 @@ class RecipientListWriter {
     }
     if (state_ == State::Member) {
       CloseMemberElement();
+    } else if (state_ == State::Internet) {
+      line_.EndAddress();
     }
   }
 
@@ -60,6 +61,7 @@ class RecipientListWriter {
         if (byte == kInternetPrefix[prefixMatched_]) {
           if (++prefixMatched_ == kInternetPrefix.size()) {
             state_ = State::Internet;
+            line_.BeginAddress();
           }
           return;
         }
@@ -78,14 +80,15 @@ class RecipientListWriter {
   // Starts a member element, with the bytes that first looked like the start of "INET:".
   void OpenMemberElement() {
     if (!displayName_.empty()) {
-      line_.Append(displayName_).Append(" <");
+      line_.AppendDisplayName(displayName_).Append(" <");
     }
-    line_.AppendLowerCase(kInternetPrefix.substr(0, prefixMatched_));
+    line_.BeginAddress().AppendLowerCase(kInternetPrefix.substr(0, prefixMatched_));
     state_ = State::Member;
   }
 
   void CloseMemberElement() {
     AppendMailDomain(line_);
+    line_.EndAddress();
     if (!displayName_.empty()) {
       line_.Append(">");
     }
@@ -103,9 +106,9 @@ bool HasMultipleRecipients(std::string_view list) {
   return list.find(',') != std::string_view::npos;
 }
 
-void WriteToLine(MailText& text, std::string_view senderName, MailboxFile& mailbox) {
+void WriteToLine(MailText& text, std::string_view senderName, MailOutput& out) {
   const std::string_view listStart = text.Piece().substr(kToPrefix.size());
-  HeaderLine line(mailbox);
+  HeaderLine line(HeaderField::To, out);
   line.Append("To: ");
   RecipientListWriter recipients(line, senderName,
                                  HasMultipleRecipients(RecipientBytes(listStart)));
@@ -115,8 +118,8 @@ void WriteToLine(MailText& text, std::string_view senderName, MailboxFile& mailb
   line.Finish();
 }
 
-void WriteSubjectLine(MailText& text, MailboxFile& mailbox) {
-  HeaderLine line(mailbox);
+void WriteSubjectLine(MailText& text, MailOutput& out) {
+  HeaderLine line(HeaderField::Subject, out);
   line.Append("Subject: ");
   AppendRestOfLine(line, text, text.Piece().substr(kSubjectPrefix.size()));
   line.Finish();
@@ -125,20 +128,20 @@ void WriteSubjectLine(MailText& text, MailboxFile& mailbox) {
 }  // namespace
 
 int ConvertSentMail(const MailIndexEntry& entry, MailText& text, std::string_view senderName,
-                    MailboxFile& mailbox) {
-  WriteUserLine("From: ", mailbox);
-  WriteIndexDateLine(entry.time, mailbox);
+                    MailOutput& out) {
+  WriteUserLine(HeaderField::From, "From: ", out);
+  WriteIndexDateLine(entry.time, out);
 
   int lineNumber = 0;
   while (text.ReadPiece() > 0) {
     const bool rewritable = text.PieceStartsLine() && lineNumber++ < kRewritableLines;
     const std::string_view piece = text.Piece();
     if (rewritable && piece.starts_with(kToPrefix)) {
-      WriteToLine(text, senderName, mailbox);
+      WriteToLine(text, senderName, out);
     } else if (rewritable && piece.starts_with(kSubjectPrefix)) {
-      WriteSubjectLine(text, mailbox);
+      WriteSubjectLine(text, out);
     } else {
-      WriteCopiedLine(piece.data(), piece.size(), mailbox);
+      out.WriteCopiedLine(piece);
     }
   }
   return 0;

@@ -1,0 +1,30 @@
+// The current mail's way into the mailbox file: through the run's MailWriter,
+// keeping track of where output lines start.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "mail_writer.h"
+#include "mailbox_file.h"
+
+namespace mixconv {
+
+class MailOutput {
+ public:
+  MailOutput(MailWriter& writer, MailboxFile& mailbox) : writer_(writer), mailbox_(mailbox) {}
+
+  void WriteHeaderLine(const HeaderLineView& line);
+  void WriteCopiedLine(std::string_view piece, bool fromGateway = false);
+  // Ends the mail numbered by its place in the index.
+  void FinishMail(std::uint32_t number);
+
+ private:
+  void NoteLastByte(std::string_view bytes);
+
+  MailWriter& writer_;
+  MailboxFile& mailbox_;
+  bool atLineStart_ = true;
+};
+
+}  // namespace mixconv

@@ -1,0 +1,37 @@
+#include "mail_writer.h"
+
+namespace mixconv {
+
+namespace {
+
+constexpr std::string_view kFromEscape = ">";
+constexpr std::string_view kLineEnd = "\r\n";
+
+class Verbatim final : public MailWriter {
+ public:
+  void WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) override {
+    out.Write(line.bytes);
+  }
+
+  void WriteCopiedLine(const CopiedLine& line, MailboxSink& out) override {
+    if (line.escapeFrom) {
+      out.Write(kFromEscape);
+    }
+    out.Write(line.bytes);
+  }
+
+  void EndMail(const MailEnd& end, MailboxSink& out) override {
+    if (end.needsLineEnd) {
+      out.Write(kLineEnd);
+    }
+  }
+};
+
+}  // namespace
+
+MailWriter& VerbatimMailWriter() {
+  static Verbatim writer;
+  return writer;
+}
+
+}  // namespace mixconv
