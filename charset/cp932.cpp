@@ -1,5 +1,7 @@
 #include "charset/cp932.h"
 
+#include "charset/icu_converter.h"
+
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
@@ -7,20 +9,11 @@
 
 #include <array>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace mixconv {
 
 namespace {
-
-// ICU's "Shift_JIS" is ambiguous; this name is Microsoft's code page 932 alone.
-constexpr char kCp932ConverterName[] = "windows-31j";
-
-struct ConverterCloser {
-  void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
 Converter OpenStrictConverter(const char* name, UErrorCode& status) {
   Converter converter(ucnv_open(name, &status));
@@ -46,6 +39,15 @@ bool IsControl(UChar32 codePoint) {
 
 }  // namespace
 
+Converter OpenCp932Converter(UErrorCode& status) {
+  // ICU's "Shift_JIS" is ambiguous; this name is Microsoft's code page 932 alone.
+  Converter converter(ucnv_open("windows-31j", &status));
+  if (U_SUCCESS(status)) {
+    ucnv_setFallback(converter.get(), true);
+  }
+  return converter;
+}
+
 Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset) {
   Cp932Text result;
   UErrorCode status = U_ZERO_ERROR;
@@ -63,9 +65,9 @@ Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset) {
     return result;
   }
 
-  const Converter cp932 = OpenStrictConverter(kCp932ConverterName, status);
-  // Microsoft's best-fit mappings (U+301C to 0x8160, for one) are part of code page 932.
-  ucnv_setFallback(cp932.get(), true);
+  const Converter cp932 = OpenCp932Converter(status);
+  ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                        &status);
   std::array<char, 8> encoded{};
   for (int32_t i = 0; i < unicodeLength;) {
     const int32_t start = i;

@@ -1,8 +1,10 @@
 // mixconv-cli: converts mail logs to mailbox files from the command line.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "charset/cp932.h"
+#include "charset/utf8_mail_writer.h"
 #include "cli/locale_charset.h"
 #include "cli/options.h"
 #include "cli/stream_report.h"
@@ -58,11 +60,15 @@ int main(int argc, char** argv) {
 
   StreamReport report(kProgramName, options.quiet);
   mixconv::ActiveResultLog = &report;
+  std::optional<mixconv::Utf8MailWriter> utf8Writer;
+  if (options.utf8) {
+    utf8Writer.emplace(kProgramName);
+  }
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
-    const mixconv::ConversionOutcome outcome =
-        mixconv::RunConversion({kProgramName, indexPath.c_str(), options.fullName.c_str(),
-                                options.mailAddress.c_str(), options.mailDomain.c_str()});
+    const mixconv::ConversionOutcome outcome = mixconv::RunConversion(
+        {kProgramName, indexPath.c_str(), options.fullName.c_str(), options.mailAddress.c_str(),
+         options.mailDomain.c_str(), utf8Writer ? &*utf8Writer : nullptr});
     allComplete = allComplete && outcome.complete;
   }
   mixconv::ActiveResultLog = nullptr;

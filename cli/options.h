@@ -13,6 +13,7 @@ struct Options {
   std::string mailAddress;
   std::string mailDomain;
   bool quiet = false;
+  bool utf8 = false;
   bool showHelp = false;
   bool showVersion = false;
   std::vector<std::string> indexPaths;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "mail_writer.h"
+
 namespace mixconv {
 
 namespace {
@@ -43,11 +45,38 @@ const char* NameAt(const Table& table, int index) {
              : nullptr;
 }
 
+// Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
+long long DaysFromCivil(long long year, int month, int day) {
+  year -= month <= 2 ? 1 : 0;
+  const long long era = (year >= 0 ? year : year - 399) / 400;
+  const long long yearOfEra = year - era * 400;
+  const int shiftedMonth = month > 2 ? month - 3 : month + 9;
+  const long long dayOfYear = (153 * shiftedMonth + 2) / 5 + day - 1;
+  const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+long long SecondsOfCivilTime(const std::tm& time) {
+  constexpr int kTmYearBase = 1900;
+  constexpr long long kSecondsPerDay = 86400;
+  return DaysFromCivil(time.tm_year + kTmYearBase, time.tm_mon + 1, time.tm_mday) * kSecondsPerDay +
+         time.tm_hour * 3600LL + time.tm_min * 60LL + time.tm_sec;
+}
+
 }  // namespace
 
 const char* MonthAbbreviation(int month) { return NameAt(kMonthAbbreviations, month - 1); }
 
 const char* WeekdayAbbreviation(int weekday) { return NameAt(kWeekdayAbbreviations, weekday); }
+
+int LocalTimeOffset(std::int32_t seconds) {
+  std::tm universal{};
+  if (!ToUniversalTime(seconds, universal)) {
+    return 0;
+  }
+  return static_cast<int>(SecondsOfCivilTime(BreakDownLocalTime(seconds)) -
+                          SecondsOfCivilTime(universal));
+}
 
 std::tm BreakDownLocalTime(std::int32_t seconds) {
   std::tm result{};

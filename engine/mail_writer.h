@@ -62,4 +62,8 @@ class MailWriter {
 // The default form: every byte as the mail log holds it.
 MailWriter& VerbatimMailWriter();
 
+// How far the local time that separator and Date lines show for this index
+// time is ahead of UTC, in seconds.
+int LocalTimeOffset(std::int32_t seconds);
+
 }  // namespace mixconv

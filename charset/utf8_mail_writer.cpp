@@ -1,0 +1,230 @@
+#include "charset/utf8_mail_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+#include "charset/encoded_words.h"
+#include "engine/convert.h"
+
+namespace mixconv {
+
+namespace {
+
+constexpr std::string_view kFieldEnd = ": ";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kMimeLines =
+    "MIME-Version: 1.0\r\n"
+    "Content-Type: text/plain; charset=UTF-8\r\n"
+    "Content-Transfer-Encoding: 8bit\r\n";
+constexpr std::string_view kFromEscape = ">";
+constexpr std::string_view kAddressSeparator = ", ";
+constexpr std::string_view kFoldedAddressSeparator = ",\r\n ";
+constexpr std::string_view kAddressStart = " <";
+constexpr std::string_view kAddressEnd = ">";
+// A gateway mail's own MIME fields described its original text, not ours.
+constexpr std::string_view kRenamedFieldPrefix = "X-Original-";
+constexpr std::array<std::string_view, 3> kMimeFieldNames = {
+    "mime-version", "content-type", "content-transfer-encoding"};
+constexpr std::string_view kSpecials = "()<>[]:;@\\,.\"";
+constexpr std::size_t kMaxLineLength = 76;
+constexpr char kInvalidBytesFormat[] = "%s: mail %u: bytes that are not Shift_JIS became U+FFFD";
+constexpr int kSecondsPerMinute = 60;
+constexpr int kMinutesPerHour = 60;
+
+bool IsEmptyLine(std::string_view piece) { return piece == "\r\n" || piece == "\n"; }
+
+std::size_t Column(const std::string& line) {
+  const std::size_t lineEnd = line.rfind('\n');
+  return lineEnd == std::string::npos ? line.size() : line.size() - lineEnd - 1;
+}
+
+std::string_view FieldName(std::string_view line) { return line.substr(0, line.find(':')); }
+
+bool IsFieldNameByte(char byte) { return byte > ' ' && byte <= '~' && byte != ':'; }
+
+bool IsHeaderFieldLine(std::string_view line) {
+  const std::string_view name = FieldName(line);
+  return name.size() < line.size() && !name.empty() &&
+         std::all_of(name.begin(), name.end(), IsFieldNameByte);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view lower) {
+  return a.size() == lower.size() && std::equal(a.begin(), a.end(), lower.begin(), [](char x, char y) {
+           return (x >= 'A' && x <= 'Z' ? static_cast<char>(x - 'A' + 'a') : x) == y;
+         });
+}
+
+bool IsMimeField(std::string_view line) {
+  const std::string_view name = FieldName(line);
+  return std::any_of(kMimeFieldNames.begin(), kMimeFieldNames.end(),
+                     [name](std::string_view mimeName) { return EqualsIgnoringCase(name, mimeName); });
+}
+
+}  // namespace
+
+Utf8MailWriter::Utf8MailWriter(std::string programName) : programName_(std::move(programName)) {}
+
+void Utf8MailWriter::AppendValue(std::string_view bytes, std::size_t column) {
+  text_.clear();
+  decoder_.Decode(bytes, true, text_);
+  if (IsAscii(text_)) {
+    line_ += text_;
+  } else {
+    AppendEncodedWords(text_, column, line_);
+  }
+}
+
+void Utf8MailWriter::AppendDisplayName(std::string_view bytes) {
+  text_.clear();
+  decoder_.Decode(bytes, true, text_);
+  if (!IsAscii(text_)) {
+    AppendEncodedWords(text_, Column(line_), line_);
+  } else if (text_.find_first_of(kSpecials) == std::string::npos) {
+    line_ += text_;
+  } else {
+    line_ += '"';
+    for (const char byte : text_) {
+      if (byte == '"' || byte == '\\') {
+        line_ += '\\';
+      }
+      line_ += byte;
+    }
+    line_ += '"';
+  }
+}
+
+void Utf8MailWriter::AppendAddresses(const HeaderLineView& line, std::size_t fieldLength) {
+  bool first = true;
+  for (const AddressSpan& mailbox : line.addresses) {
+    if (!first) {
+      const bool fits = Column(line_) + kAddressSeparator.size() + mailbox.displayName.size() +
+                            mailbox.address.size() + kAddressStart.size() + kAddressEnd.size() <=
+                        kMaxLineLength;
+      line_ += fits ? kAddressSeparator : kFoldedAddressSeparator;
+    }
+    first = false;
+    if (!mailbox.displayName.empty()) {
+      AppendDisplayName(mailbox.displayName);
+      line_ += kAddressStart;
+    }
+    decoder_.Decode(mailbox.address, true, line_);
+    if (!mailbox.displayName.empty()) {
+      line_ += kAddressEnd;
+    }
+  }
+  if (line.addresses.empty()) {
+    AppendValue(line.bytes.substr(fieldLength, line.bytes.size() - fieldLength - kLineEnd.size()),
+                fieldLength);
+  }
+}
+
+void Utf8MailWriter::AppendZone(std::int32_t time) {
+  const int offsetMinutes = LocalTimeOffset(time) / kSecondsPerMinute;
+  const int magnitude = std::abs(offsetMinutes);
+  std::array<char, 8> zone{};
+  std::snprintf(zone.data(), zone.size(), " %c%02d%02d", offsetMinutes < 0 ? '-' : '+',
+                magnitude / kMinutesPerHour % 100, magnitude % kMinutesPerHour);
+  line_ += zone.data();
+}
+
+void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) {
+  if (part_ == Part::Body) {
+    // A sent mail's "SUB:" line after a copied line: it stays where it was, in the text.
+    WriteCopiedLine({line.bytes}, out);
+    return;
+  }
+  const std::size_t fieldEnd = line.bytes.find(kFieldEnd);
+  const std::size_t fieldLength =
+      fieldEnd == std::string_view::npos ? 0 : fieldEnd + kFieldEnd.size();
+  const std::string_view withoutLineEnd = line.bytes.substr(0, line.bytes.size() - kLineEnd.size());
+  line_.assign(line.bytes.substr(0, fieldLength));
+  switch (line.field) {
+    case HeaderField::Separator:
+      line_.assign(withoutLineEnd);
+      break;
+    case HeaderField::Subject:
+      AppendValue(withoutLineEnd.substr(fieldLength), fieldLength);
+      break;
+    case HeaderField::From:
+    case HeaderField::To:
+      AppendAddresses(line, fieldLength);
+      break;
+    case HeaderField::Date:
+      line_.assign(withoutLineEnd);
+      AppendZone(line.time);
+      break;
+  }
+  line_ += kLineEnd;
+  out.Write(line_);
+}
+
+bool Utf8MailWriter::ContinuesGatewayHeader(const CopiedLine& line) const {
+  if (!line.fromGateway) {
+    return false;
+  }
+  if (!atLineStart_) {
+    return part_ == Part::GatewayHeader;
+  }
+  if (!IsAscii(line.bytes)) {
+    return false;
+  }
+  const bool folded = !line.bytes.empty() && (line.bytes[0] == ' ' || line.bytes[0] == '\t');
+  return folded ? part_ == Part::GatewayHeader : IsHeaderFieldLine(line.bytes);
+}
+
+void Utf8MailWriter::StartBody(std::string_view firstPiece, MailboxSink& out) {
+  out.Write(kMimeLines);
+  if (!IsEmptyLine(firstPiece)) {
+    out.Write(kLineEnd);
+  }
+  part_ = Part::Body;
+}
+
+void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
+  if (part_ != Part::Body && ContinuesGatewayHeader(line)) {
+    if (atLineStart_ && IsMimeField(line.bytes)) {
+      out.Write(kRenamedFieldPrefix);
+    }
+    text_.clear();
+    decoder_.Decode(line.bytes, false, text_);
+    out.Write(text_);
+    part_ = Part::GatewayHeader;
+  } else {
+    if (part_ != Part::Body) {
+      StartBody(line.bytes, out);
+    }
+    if (line.escapeFrom) {
+      out.Write(kFromEscape);
+    }
+    text_.clear();
+    decoder_.Decode(line.bytes, false, text_);
+    out.Write(text_);
+  }
+  if (!line.bytes.empty()) {
+    atLineStart_ = line.bytes.back() == '\n';
+  }
+}
+
+void Utf8MailWriter::EndMail(const MailEnd& end, MailboxSink& out) {
+  text_.clear();
+  decoder_.Decode({}, true, text_);
+  out.Write(text_);
+  if (end.needsLineEnd) {
+    out.Write(kLineEnd);
+  }
+  if (part_ != Part::Body) {
+    StartBody({}, out);
+  }
+  if (decoder_.TakeInvalidSeen()) {
+    std::array<char, 256> message{};
+    std::snprintf(message.data(), message.size(), kInvalidBytesFormat, programName_.c_str(),
+                  static_cast<unsigned>(end.number));
+    ReportLine(message.data());
+  }
+  part_ = Part::Header;
+  atLineStart_ = true;
+}
+
+}  // namespace mixconv

@@ -1,0 +1,40 @@
+// The --utf8 form: MIME mail that today's readers show without any setting
+// changed. Texts are decoded from code page 932, header values that are not
+// ASCII become RFC 2047 encoded-words, and Date lines get their zone.
+#pragma once
+
+#include <string>
+
+#include "charset/cp932_decoder.h"
+#include "engine/mail_writer.h"
+
+namespace mixconv {
+
+class Utf8MailWriter final : public MailWriter {
+ public:
+  // programName starts the report line of a mail with bytes that are not code page 932.
+  explicit Utf8MailWriter(std::string programName);
+
+  void WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) override;
+  void WriteCopiedLine(const CopiedLine& line, MailboxSink& out) override;
+  void EndMail(const MailEnd& end, MailboxSink& out) override;
+
+ private:
+  enum class Part { Header, GatewayHeader, Body };
+
+  void AppendValue(std::string_view bytes, std::size_t column);
+  void AppendDisplayName(std::string_view bytes);
+  void AppendAddresses(const HeaderLineView& line, std::size_t fieldLength);
+  void AppendZone(std::int32_t time);
+  bool ContinuesGatewayHeader(const CopiedLine& line) const;
+  void StartBody(std::string_view firstPiece, MailboxSink& out);
+
+  std::string programName_;
+  Cp932Decoder decoder_;
+  std::string text_;  // reused for each line's UTF-8 form
+  std::string line_;  // reused for each header line as written
+  Part part_ = Part::Header;
+  bool atLineStart_ = true;
+};
+
+}  // namespace mixconv
