@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev qt6-base-dev fonts-noto-cjk)
+PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev fonts-noto-cjk)
 
 install_missing_packages() {
   local missing=()

@@ -2,11 +2,12 @@
 // pieces comes out whole.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "charset/icu_converter.h"
 
 namespace mixconv {
 
@@ -14,19 +15,39 @@ class Cp932Decoder {
  public:
   // Throws std::runtime_error when ICU has no code page 932 converter.
   Cp932Decoder();
-  Cp932Decoder(const Cp932Decoder&) = delete;
-  Cp932Decoder& operator=(const Cp932Decoder&) = delete;
 
-  // Appends the UTF-8 form of bytes to out. Bytes that are not valid code page
-  // 932 become U+FFFD; endOfText also turns a character left incomplete into one.
-  void Decode(std::string_view bytes, bool endOfText, std::string& out);
+  // The UTF-8 form of bytes, valid until the next call. Bytes that are not valid
+  // code page 932 become U+FFFD; endOfText also turns a character left
+  // incomplete into one.
+  std::string_view Decode(std::string_view bytes, bool endOfText);
 
   // Whether any U+FFFD was produced since the last call.
   bool TakeInvalidSeen();
 
+  // What ICU's converter makes of one byte, or of a lead byte and the byte after it.
+  struct Entry {
+    std::array<char, 6> utf8{};
+    std::uint8_t length = 0;
+    std::uint8_t consumed = 0;
+    bool invalid = false;
+  };
+
  private:
-  Converter converter_;
-  std::vector<UChar> utf16_;
+  char* Append(const Entry& entry, char* out);
+  static char* AppendCharacter(char16_t character, char* out);
+
+  // ICU decodes byte by byte, which is several times slower than the mailbox
+  // is written; its answers for every byte and byte pair are kept instead.
+  std::array<Entry, 256> singleBytes_{};
+  std::array<std::int16_t, 256> leadIndex_{};  // -1 for a byte that is not a lead byte
+  std::vector<std::array<Entry, 256>> pairs_;
+  // The same answers for the pairs that are one valid character, small enough
+  // to stay in the cache; 0 where the entry in pairs_ must be read.
+  std::vector<std::array<char16_t, 256>> pairCharacters_;
+  std::vector<Entry> incompleteLeads_;  // a lead byte at the end of the text
+  std::optional<unsigned char> pendingLead_;
+  std::vector<char> utf8_;  // grows to the longest text decoded, and stays
+  bool asciiIsIdentity_ = false;
   bool invalidSeen_ = false;
 };
 

@@ -63,11 +63,6 @@ std::size_t WholeCharacters(std::string_view utf8, std::size_t capacity) {
 
 }  // namespace
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
-}
-
 void AppendEncodedWords(std::string_view utf8, std::size_t column, std::string& out) {
   for (;;) {
     const std::size_t taken = WholeCharacters(utf8, WordCapacity(column));

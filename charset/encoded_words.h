@@ -7,8 +7,6 @@
 
 namespace mixconv {
 
-bool IsAscii(std::string_view text);
-
 // Appends utf8 as "=?UTF-8?B?...?=" words, folding between words so that no
 // line passes 76 characters; a word never splits a character. column is the
 // length of the line so far.

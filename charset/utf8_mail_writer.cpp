@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "charset/ascii.h"
 #include "charset/encoded_words.h"
 #include "engine/convert.h"
 
@@ -67,25 +68,23 @@ bool IsMimeField(std::string_view line) {
 Utf8MailWriter::Utf8MailWriter(std::string programName) : programName_(std::move(programName)) {}
 
 void Utf8MailWriter::AppendValue(std::string_view bytes, std::size_t column) {
-  text_.clear();
-  decoder_.Decode(bytes, true, text_);
-  if (IsAscii(text_)) {
-    line_ += text_;
+  const std::string_view text = decoder_.Decode(bytes, true);
+  if (IsAscii(text)) {
+    line_ += text;
   } else {
-    AppendEncodedWords(text_, column, line_);
+    AppendEncodedWords(text, column, line_);
   }
 }
 
 void Utf8MailWriter::AppendDisplayName(std::string_view bytes) {
-  text_.clear();
-  decoder_.Decode(bytes, true, text_);
-  if (!IsAscii(text_)) {
-    AppendEncodedWords(text_, Column(line_), line_);
-  } else if (text_.find_first_of(kSpecials) == std::string::npos) {
-    line_ += text_;
+  const std::string_view text = decoder_.Decode(bytes, true);
+  if (!IsAscii(text)) {
+    AppendEncodedWords(text, Column(line_), line_);
+  } else if (text.find_first_of(kSpecials) == std::string_view::npos) {
+    line_ += text;
   } else {
     line_ += '"';
-    for (const char byte : text_) {
+    for (const char byte : text) {
       if (byte == '"' || byte == '\\') {
         line_ += '\\';
       }
@@ -109,7 +108,7 @@ void Utf8MailWriter::AppendAddresses(const HeaderLineView& line, std::size_t fie
       AppendDisplayName(mailbox.displayName);
       line_ += kAddressStart;
     }
-    decoder_.Decode(mailbox.address, true, line_);
+    line_ += decoder_.Decode(mailbox.address, true);
     if (!mailbox.displayName.empty()) {
       line_ += kAddressEnd;
     }
@@ -187,9 +186,7 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
     if (atLineStart_ && IsMimeField(line.bytes)) {
       out.Write(kRenamedFieldPrefix);
     }
-    text_.clear();
-    decoder_.Decode(line.bytes, false, text_);
-    out.Write(text_);
+    out.Write(decoder_.Decode(line.bytes, false));
     part_ = Part::GatewayHeader;
   } else {
     if (part_ != Part::Body) {
@@ -198,9 +195,7 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
     if (line.escapeFrom) {
       out.Write(kFromEscape);
     }
-    text_.clear();
-    decoder_.Decode(line.bytes, false, text_);
-    out.Write(text_);
+    out.Write(decoder_.Decode(line.bytes, false));
   }
   if (!line.bytes.empty()) {
     atLineStart_ = line.bytes.back() == '\n';
@@ -208,9 +203,7 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
 }
 
 void Utf8MailWriter::EndMail(const MailEnd& end, MailboxSink& out) {
-  text_.clear();
-  decoder_.Decode({}, true, text_);
-  out.Write(text_);
+  out.Write(decoder_.Decode({}, true));
   if (end.needsLineEnd) {
     out.Write(kLineEnd);
   }

@@ -31,7 +31,6 @@ class Utf8MailWriter final : public MailWriter {
 
   std::string programName_;
   Cp932Decoder decoder_;
-  std::string text_;  // reused for each line's UTF-8 form
   std::string line_;  // reused for each header line as written
   Part part_ = Part::Header;
   bool atLineStart_ = true;

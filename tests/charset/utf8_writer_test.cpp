@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <string>
+
+#include "charset/encoded_words.h"
+#include "charset/utf8_mail_writer.h"
+
+namespace mixconv {
+namespace {
+
+class StringSink final : public MailboxSink {
+ public:
+  void Write(std::string_view bytes) override { text.append(bytes); }
+  std::string text;
+};
+
+std::string Base64Decode(std::string_view digits) {
+  static constexpr std::string_view kDigits =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string bytes;
+  unsigned group = 0;
+  int bits = 0;
+  for (const char digit : digits.substr(0, digits.find('='))) {
+    group = (group << 6) | static_cast<unsigned>(kDigits.find(digit));
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      bytes.push_back(static_cast<char>((group >> bits) & 0xFF));
+    }
+  }
+  return bytes;
+}
+
+bool EndsBetweenCharacters(std::string_view utf8) {
+  std::size_t i = utf8.size();
+  while (i > 0 && (static_cast<unsigned char>(utf8[i - 1]) & 0xC0) == 0x80) {
+    --i;
+  }
+  if (i == 0) {
+    return utf8.empty();
+  }
+  const auto lead = static_cast<unsigned char>(utf8[i - 1]);
+  const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  return utf8.size() - (i - 1) == length;
+}
+
+TEST(EncodedWordsTest, WordsHoldWholeCharactersAndLinesStayShort) {
+  std::string text = "a";
+  for (int i = 0; i < 20; ++i) {
+    text += "長\xF0\x9F\x98\x80z";  // one, four and three bytes
+  }
+  std::string out = "Subject: ";
+  AppendEncodedWords(text, out.size(), out);
+
+  std::string decoded;
+  std::size_t lineStart = 0;
+  for (std::size_t start = out.find("=?UTF-8?B?"); start != std::string::npos;
+       start = out.find("=?UTF-8?B?", start + 1)) {
+    const std::size_t digits = start + 10;
+    const std::string word = Base64Decode(out.substr(digits, out.find("?=", digits) - digits));
+    EXPECT_TRUE(EndsBetweenCharacters(word)) << word;
+    decoded += word;
+  }
+  EXPECT_EQ(decoded, text);
+  for (std::size_t end = out.find("\r\n"); ; end = out.find("\r\n", lineStart)) {
+    const std::size_t lineEnd = end == std::string::npos ? out.size() : end;
+    EXPECT_LE(lineEnd - lineStart, 76U) << out;
+    if (end == std::string::npos) {
+      break;
+    }
+    lineStart = end + 2;
+    EXPECT_EQ(out[lineStart], ' ');
+  }
+}
+
+TEST(Utf8MailWriterTest, DateLinesGainTheZoneOfTheirLocalTime) {
+  ::setenv("TZ", "EST5EDT", 1);
+  ::tzset();
+  Utf8MailWriter writer("test");
+  StringSink sink;
+  constexpr std::int32_t kWinter = 979315200;  // 2001-01-12 16:00 UTC
+  constexpr std::int32_t kSummer = 992534400;  // 2001-06-14 16:00 UTC
+  writer.WriteHeaderLine({HeaderField::Date, "Date: 12 Jan 2001 11:00:00\r\n", {}, kWinter}, sink);
+  writer.WriteHeaderLine({HeaderField::Date, "Date: 14 Jun 2001 12:00:00\r\n", {}, kSummer}, sink);
+  ::setenv("TZ", "IST-5:30", 1);
+  ::tzset();
+  writer.WriteHeaderLine({HeaderField::Date, "Date: 14 Jun 2001 21:30:00\r\n", {}, kSummer}, sink);
+  EXPECT_EQ(sink.text,
+            "Date: 12 Jan 2001 11:00:00 -0500\r\n"
+            "Date: 14 Jun 2001 12:00:00 -0400\r\n"
+            "Date: 14 Jun 2001 21:30:00 +0530\r\n");
+  ::setenv("TZ", "JST-9", 1);
+  ::tzset();
+}
+
+}  // namespace
+}  // namespace mixconv

@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""Converts a generated mail log with mixconv-cli --utf8 and reads the mailbox
+back with Python's own mailbox and email packages, as a mail reader would."""
+
+import datetime
+import email
+import email.policy
+import mailbox
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import unittest
+
+MAKE_LOG, CLI = sys.argv[1], sys.argv[2]
+JST = datetime.timezone(datetime.timedelta(hours=9))
+CP932_DIFFERENCES = "\uff5e\uff3c\u2225\uff0d\uffe0\uffe1\uffe2"
+USER = ("山田 太郎", "taro@example.jp")
+
+
+def convert(work):
+    base = pathlib.Path(work) / "UTF8"
+    subprocess.run([MAKE_LOG, str(base)], check=True)
+    env = dict(os.environ, TZ="JST-9", LC_ALL="C.UTF-8")
+    run = subprocess.run([CLI, "--utf8", "--name", USER[0], "--email", USER[1], str(base)],
+                         env=env, capture_output=True, text=True)
+    return run, base.with_suffix(".mbx")
+
+
+class Utf8MailboxTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        with tempfile.TemporaryDirectory() as work:
+            cls.run_result, path = convert(work)
+            cls.raw = path.read_bytes()
+            box = mailbox.mbox(path, factory=lambda f: email.message_from_binary_file(
+                f, policy=email.policy.default), create=False)
+            cls.mails = list(box)
+            box.close()
+
+    def assertAddress(self, header, display_name, addr_spec):
+        (address,) = header.addresses
+        self.assertEqual((address.display_name, address.addr_spec), (display_name, addr_spec))
+
+    def assertMail(self, mail, subject, sender, date, body):
+        self.assertEqual(mail["subject"], subject)
+        self.assertAddress(mail["from"], *sender)
+        self.assertEqual(mail["date"].datetime, date)
+        self.assertEqual(mail.get_content_type(), "text/plain")
+        self.assertEqual(mail.get_content_charset(), "utf-8")
+        self.assertEqual(mail.get_content(), body)
+        self.assertEqual(mail.defects, [])
+
+    def test_run_reports_the_mail_with_invalid_bytes_and_succeeds(self):
+        self.assertEqual(self.run_result.returncode, 0, self.run_result.stderr)
+        self.assertEqual(self.run_result.stderr,
+                         "mixconv-cli: mail 3: bytes that are not Shift_JIS became U+FFFD\n")
+        self.assertIn("convert 7/8 mail", self.run_result.stdout)
+        self.assertEqual(len(self.mails), 7)
+
+    def test_code_page_932_characters_and_from_lines(self):
+        self.assertMail(self.mails[0], CP932_DIFFERENCES, ("営業部\u3000佐藤", "abc12345@members.example.jp"),
+                        datetime.datetime(2001, 6, 14, 16, 24, tzinfo=JST),
+                        CP932_DIFFERENCES + "\n>From the desk\n>>From the archive\n")
+        self.assertAddress(self.mails[0]["to"], *USER)
+        self.assertTrue(self.raw.startswith(b"From - Thu Jun 14 16:24:00 2001\r\nSubject: "))
+
+    def test_long_subject_is_folded_and_an_empty_first_line_is_not_doubled(self):
+        self.assertMail(self.mails[1], "長い件名の試験です。" * 6, ("J. Smith", "abc12345@members.example.jp"),
+                        datetime.datetime(2001, 6, 15, 9, 5, tzinfo=JST), "Hello.\n")
+        encoded_lines = [line for line in self.raw.split(b"\r\n") if b"=?UTF-8?B?" in line]
+        self.assertTrue(all(len(line) <= 76 for line in encoded_lines), encoded_lines)
+        self.assertTrue(any(line.startswith(b" =?UTF-8?B?") for line in encoded_lines))
+
+    def test_invalid_bytes_become_replacement_characters(self):
+        self.assertMail(self.mails[2], "ok", ("佐藤", "abc12345@members.example.jp"),
+                        datetime.datetime(2001, 6, 16, 10, 0, tzinfo=JST),
+                        "bad \ufffd\nworse \ufffd end\n")
+        self.assertIn(b"bad \xef\xbf\xbd\r\nworse", self.raw)
+
+    def test_gateway_mail_keeps_its_own_header_lines(self):
+        mail = self.mails[3]
+        self.assertEqual(mail["subject"], "Re: photos")
+        self.assertAddress(mail["from"], "Friend", "friend@example.com")
+        self.assertIn("ISO-2022-JP", mail["x-original-content-type"])
+        self.assertEqual(mail.get_content_charset(), "utf-8")
+        self.assertEqual(mail.get_content(), "写真が届きました。\n")
+
+    def test_sent_mail_and_absence_notice(self):
+        sent, absence = self.mails[4], self.mails[5]
+        self.assertMail(sent, "議事録の送付", USER, datetime.datetime(2001, 6, 14, 16, 24, 5, tzinfo=JST),
+                        "議事録を送ります。\n")
+        self.assertAddress(sent["to"], "鈴木\u3000一郎", "abc12345@members.example.jp")
+        self.assertMail(absence, "不在通知", ("", "def67890@members.example.jp"),
+                        datetime.datetime(2001, 6, 14, 16, 24, 6, tzinfo=JST), "出張中です。\n")
+
+    def test_mail_without_text_has_an_empty_body(self):
+        self.assertMail(self.mails[6], "empty", ("Desk", "abc12345@members.example.jp"),
+                        datetime.datetime(2001, 6, 17, 8, 0, tzinfo=JST), "")
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1])
