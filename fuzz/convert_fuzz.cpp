@@ -1,0 +1,161 @@
+// libFuzzer target: one whole conversion of a log made from the input, then the
+// promises a damaged log must not break.
+// Input: a flags byte (bit 0: --utf8 form), the index's length (2 bytes, little
+// endian), the index bytes, then the text file's bytes.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "charset/utf8_mail_writer.h"
+#include "engine/convert.h"
+
+namespace {
+
+constexpr std::string_view kSeparatorStart = "From - ";
+constexpr std::string_view kFromLineStart = "From ";
+constexpr std::string_view kSummaryStart = "convert ";
+// The run stopped inside a mail, after its separator: an abort or a failed seek.
+constexpr std::string_view kAbort = "!! ABORT...";
+constexpr std::string_view kSeekFailed = "file seek failed.";
+
+[[noreturn]] void Fail(const char* what, std::string_view detail = {}) {
+  std::fprintf(stderr, "invariant broken: %s: %.*s\n", what, static_cast<int>(detail.size()),
+               detail.data());
+  std::abort();
+}
+
+void Check(bool holds, const char* what, std::string_view detail = {}) {
+  if (!holds) {
+    Fail(what, detail);
+  }
+}
+
+class Lines final : public mixconv::ReportTarget {
+ public:
+  int AddLine(const char* text) override {
+    lines.emplace_back(text);
+    return 0;
+  }
+  std::vector<std::string> lines;
+};
+
+// Checks every synthesised header line on its way to the real writer.
+class CheckingWriter final : public mixconv::MailWriter {
+ public:
+  explicit CheckingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
+
+  void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MailboxSink& out) override {
+    const std::string_view bytes = line.bytes;
+    Check(bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == "\r\n", "header line end", bytes);
+    Check(bytes.substr(0, bytes.size() - 2).find_first_of("\r\n") == std::string_view::npos,
+          "line end inside a header line", bytes);
+    for (const mixconv::AddressSpan& span : line.addresses) {
+      for (const std::string_view part : {span.displayName, span.address}) {
+        Check(part.empty() || (part.data() >= bytes.data() &&
+                               part.data() + part.size() <= bytes.data() + bytes.size()),
+              "address span outside its line", bytes);
+      }
+    }
+    inner_.WriteHeaderLine(line, out);
+  }
+  void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MailboxSink& out) override {
+    inner_.WriteCopiedLine(line, out);
+  }
+  void EndMail(const mixconv::MailEnd& end, mixconv::MailboxSink& out) override {
+    inner_.EndMail(end, out);
+  }
+
+ private:
+  mixconv::MailWriter& inner_;
+};
+
+std::string WorkDirectory;
+
+void RemoveWorkDirectory() { std::filesystem::remove_all(WorkDirectory); }
+
+// A private directory, made once and removed when the fuzzer exits.
+std::string WorkBase() {
+  if (WorkDirectory.empty()) {
+    std::string dir = (std::filesystem::temp_directory_path() / "mixconv-fuzz-XXXXXX").string();
+    if (mkdtemp(dir.data()) == nullptr) {
+      Fail("mkdtemp");
+    }
+    WorkDirectory = dir;
+    std::atexit(RemoveWorkDirectory);
+  }
+  return WorkDirectory + "/LOG";
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
+                                                                 static_cast<long>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Lines of the mailbox that start with "From ": every one must be a separator.
+std::size_t CountSeparators(std::string_view mailbox) {
+  std::size_t separators = 0;
+  for (std::size_t start = 0; start < mailbox.size();) {
+    const std::size_t end = mailbox.find('\n', start);
+    const std::string_view line = mailbox.substr(start, end - start);
+    if (line.starts_with(kFromLineStart)) {
+      Check(line.starts_with(kSeparatorStart) && line.ends_with("\r"), "stray From line", line);
+      ++separators;
+    }
+    start = end == std::string_view::npos ? mailbox.size() : end + 1;
+  }
+  return separators;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 3) {
+    return 0;
+  }
+  const bool utf8 = (data[0] & 1) != 0;
+  const std::size_t indexLength = std::min<std::size_t>(data[1] | (data[2] << 8), size - 3);
+  const std::string_view input(reinterpret_cast<const char*>(data) + 3, size - 3);
+  const std::string base = WorkBase();
+  WriteFile(base + ".MIX", input.substr(0, indexLength));
+  WriteFile(base + ".TXT", input.substr(indexLength));
+
+  static mixconv::Utf8MailWriter utf8Writer("fuzz");
+  CheckingWriter writer(utf8 ? static_cast<mixconv::MailWriter&>(utf8Writer)
+                             : mixconv::VerbatimMailWriter());
+  Lines report;
+  mixconv::ActiveResultLog = &report;
+  const mixconv::ConversionOutcome outcome =
+      mixconv::RunConversion({"fuzz", base.c_str(), "N", "U", mixconv::ServiceMailDomain, &writer});
+  mixconv::ActiveResultLog = nullptr;
+
+  Check(outcome.result == 0, "files that open and write gave a failed result");
+  Check(!report.lines.empty() && report.lines.back().starts_with(kSummaryStart),
+        "the summary is not the last line");
+  char summary[64];
+  std::snprintf(summary, sizeof summary, "convert %u/%u mail", outcome.converted, outcome.total);
+  Check(report.lines.back() == summary, "summary counts", report.lines.back());
+  Check(outcome.converted <= outcome.total, "more mails converted than the index holds");
+  bool stoppedInMail = false;
+  for (const std::string& line : report.lines) {
+    stoppedInMail = stoppedInMail || line.ends_with(kAbort) || line.ends_with(kSeekFailed);
+  }
+  const std::string mailbox = ReadFile(base + ".mbx");
+  Check(CountSeparators(mailbox) == outcome.converted + (stoppedInMail ? 1 : 0),
+        "separators do not match the mails converted");
+  Check(mailbox.empty() || mailbox.back() == '\n', "mailbox ends inside a line");
+  return 0;
+}
