@@ -4,14 +4,18 @@
 #                    with a display, then start the desktop program
 #   ./dev.sh test    the whole test suite, in the dev and the sanitizer builds
 #   ./dev.sh bench   throughput and memory figures from the release build
+#   ./dev.sh fuzz [SECONDS]   the libFuzzer target, from the seed corpus (default 60 s)
+#   ./dev.sh windows the engine and its tests cross-built for Windows, run under wine
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev fonts-noto-cjk)
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+FUZZ_SEED=1
 
 install_missing_packages() {
   local missing=()
-  for package in "${PACKAGES[@]}"; do
+  for package in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$package")
   done
@@ -49,12 +53,24 @@ run_tests() {
   ctest --preset sanitizers
 }
 
+# A fixed seed, so that a finding can be replayed; new inputs go to a scratch
+# corpus, and a finding fails the run.
+run_fuzzer() {
+  build fuzz
+  local scratch
+  scratch=$(mktemp -d)
+  build/fuzz/fuzz/convert_fuzz -seed="$FUZZ_SEED" -max_total_time="${1:-60}" \
+    -artifact_prefix=build/fuzz/ "$scratch" fuzz/corpus
+  rm -rf "$scratch"
+}
+
 case "${1:-}" in
   run) install_missing_packages && run_sample ;;
   test) install_missing_packages && run_tests ;;
   bench) install_missing_packages && build release && build/release/bench/convert_bench ;;
+  fuzz) install_missing_packages "${FUZZ_PACKAGES[@]}" && run_fuzzer "${2:-60}" ;;
   *)
-    echo "usage: ./dev.sh run | test | bench" >&2
+    echo "usage: ./dev.sh run | test | bench | fuzz [SECONDS] | windows" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,7 @@
 // The conversion driver: opens the three files, walks the index, reports the outcome.
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,7 +51,10 @@ std::string BaseName(std::string_view indexPath) {
 }
 
 InputFile OpenInput(const std::string& path) {
-  InputFile file(std::fopen(path.c_str(), "rb"));
+  // Some platforms open a directory for reading; none can read a log from one.
+  std::error_code ignored;
+  InputFile file(std::filesystem::is_directory(path, ignored) ? nullptr
+                                                              : std::fopen(path.c_str(), "rb"));
   if (!file) {
     ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, path.c_str());
   }

@@ -1,0 +1,166 @@
+// mixconv-cli when the system fails it: a full disk part-way, files it may not
+// read or write, directories where files should be. Each run is a child process.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/conversion_harness.h"
+
+namespace mixconv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kExitIncomplete = 1;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Where root would be let through anyway, the child gives up root first.
+void DropRoot() {
+  if (::geteuid() == 0) {
+    const passwd* nobody = ::getpwnam("nobody");
+    if (nobody == nullptr || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) {
+      ::_exit(126);
+    }
+  }
+}
+
+class FailureInjectionTest : public ::testing::Test {
+ protected:
+  // Runs mixconv-cli in dir with the arguments, after setUp has run in the child.
+  CliRun RunCli(const std::vector<std::string>& arguments,
+                const std::function<void()>& setUp = [] {}) const {
+    const fs::path out = scratch_.path() / "out.txt";
+    const fs::path err = scratch_.path() / "err.txt";
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int outFile = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errFile = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (outFile < 0 || errFile < 0 || ::dup2(outFile, 1) < 0 || ::dup2(errFile, 2) < 0 ||
+          ::chdir(dir_.path().c_str()) != 0) {
+        ::_exit(126);
+      }
+      setUp();
+      std::vector<char*> argv = {const_cast<char*>(MIXCONV_CLI_PATH)};
+      for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+      }
+      argv.push_back(nullptr);
+      ::execv(MIXCONV_CLI_PATH, argv.data());
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    CliRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFileBytes(out);
+    run.err = ReadFileBytes(err);
+    return run;
+  }
+
+  TempDir dir_;
+  TempDir scratch_;  // the child's streams, out of the way of permission changes
+};
+
+MailLogBuilder ManyMails(int count) {
+  MailLogBuilder log;
+  for (int i = 0; i < count; ++i) {
+    log.AddMail(kind::kSent, "Desk\r\nTO:ABC\r\nSUB:Minutes\r\n" + std::string(200, 'x') + "\r\n",
+                i);
+  }
+  return log;
+}
+
+// Offsets just past each mail in a mailbox: where the next separator starts.
+std::vector<std::size_t> MailEnds(const std::string& mailbox) {
+  std::vector<std::size_t> ends;
+  for (std::size_t at = mailbox.find("\nFrom - "); at != std::string::npos;
+       at = mailbox.find("\nFrom - ", at + 1)) {
+    ends.push_back(at + 1);
+  }
+  ends.push_back(mailbox.size());
+  return ends;
+}
+
+constexpr fs::perms kReadAndSearch = fs::perms::owner_read | fs::perms::owner_exec |
+                                     fs::perms::group_read | fs::perms::group_exec |
+                                     fs::perms::others_read | fs::perms::others_exec;
+
+TEST_F(FailureInjectionTest, FileSizeLimitPartWayCountsOnlyTheMailsInTheFile) {
+  constexpr rlim_t kLimit = 16 * 1024;
+  ManyMails(200).WriteFiles(dir_.path() / "FULL");
+  ASSERT_EQ(RunCli({"FULL"}).status, 0);
+  const std::string whole = ReadFileBytes(dir_.path() / "FULL.mbx");
+  ASSERT_GT(whole.size(), 2 * kLimit);
+
+  const CliRun limited = RunCli({"FULL"}, [] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{kLimit, kLimit};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  EXPECT_EQ(limited.status, kExitIncomplete);
+  EXPECT_EQ(limited.err, "mixconv-cli: file write error.\n");
+  const std::string cut = ReadFileBytes(dir_.path() / "FULL.mbx");
+  EXPECT_EQ(cut.size(), kLimit);
+  EXPECT_EQ(cut, whole.substr(0, cut.size()));
+  const std::vector<std::size_t> ends = MailEnds(whole);
+  const auto inFile = static_cast<unsigned>(
+      std::upper_bound(ends.begin(), ends.end(), cut.size()) - ends.begin());
+  EXPECT_GT(inFile, 0U);
+  EXPECT_EQ(limited.out, "convert " + std::to_string(inFile) + "/200 mail\n");
+}
+
+TEST_F(FailureInjectionTest, DirectoriesWhereTheLogShouldBeAreFilesThatDoNotOpen) {
+  ManyMails(1).WriteFiles(dir_.path() / "TEXTDIR");
+  fs::remove(dir_.path() / "TEXTDIR.TXT");
+  fs::create_directory(dir_.path() / "TEXTDIR.TXT");
+  const CliRun textDir = RunCli({"TEXTDIR"});
+  EXPECT_EQ(textDir.status, kExitIncomplete);
+  EXPECT_EQ(textDir.err, "mixconv-cli: TEXTDIR.TXT file open failed.\n");
+  EXPECT_FALSE(fs::exists(dir_.path() / "TEXTDIR.mbx"));
+
+  ManyMails(1).WriteFiles(dir_.path() / "INDEXDIR");
+  fs::remove(dir_.path() / "INDEXDIR.MIX");
+  fs::create_directory(dir_.path() / "INDEXDIR.MIX");
+  const CliRun indexDir = RunCli({"INDEXDIR.MIX"});
+  EXPECT_EQ(indexDir.status, kExitIncomplete);
+  EXPECT_EQ(indexDir.err, "mixconv-cli: INDEXDIR.MIX file open failed.\n");
+  EXPECT_FALSE(fs::exists(dir_.path() / "INDEXDIR.mbx"));
+}
+
+TEST_F(FailureInjectionTest, UnreadableLogAndUnwritableDirectoryAreNamed) {
+  ManyMails(1).WriteFiles(dir_.path() / "SECRET");
+  fs::permissions(dir_.path(), kReadAndSearch | fs::perms::owner_write);
+  fs::permissions(dir_.path() / "SECRET.MIX", fs::perms::owner_read | fs::perms::others_read);
+  fs::permissions(dir_.path() / "SECRET.TXT", fs::perms::none);
+  const CliRun unreadable = RunCli({"SECRET"}, DropRoot);
+  EXPECT_EQ(unreadable.status, kExitIncomplete);
+  EXPECT_EQ(unreadable.err, "mixconv-cli: SECRET.TXT file open failed.\n");
+
+  ManyMails(1).WriteFiles(dir_.path() / "LOCKED");
+  fs::permissions(dir_.path() / "LOCKED.MIX", fs::perms::owner_read | fs::perms::others_read);
+  fs::permissions(dir_.path() / "LOCKED.TXT", fs::perms::owner_read | fs::perms::others_read);
+  fs::permissions(dir_.path(), kReadAndSearch);
+  const CliRun unwritable = RunCli({"LOCKED"}, DropRoot);
+  fs::permissions(dir_.path(), fs::perms::owner_all);
+  EXPECT_EQ(unwritable.status, kExitIncomplete);
+  EXPECT_EQ(unwritable.err, "mixconv-cli: LOCKED.mbx file open failed.\n");
+  EXPECT_FALSE(fs::exists(dir_.path() / "LOCKED.mbx"));
+}
+
+}  // namespace
+}  // namespace mixconv::testing
