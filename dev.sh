@@ -11,6 +11,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev fonts-noto-cjk)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 FUZZ_SEED=1
 
 install_missing_packages() {
@@ -64,11 +65,18 @@ run_fuzzer() {
   rm -rf "$scratch"
 }
 
+# The engine's tests as one Windows process: wine starts slowly, once is enough.
+run_windows_tests() {
+  build windows
+  WINEDEBUG=-all wine build/windows/tests/engine_tests.exe
+}
+
 case "${1:-}" in
   run) install_missing_packages && run_sample ;;
   test) install_missing_packages && run_tests ;;
   bench) install_missing_packages && build release && build/release/bench/convert_bench ;;
   fuzz) install_missing_packages "${FUZZ_PACKAGES[@]}" && run_fuzzer "${2:-60}" ;;
+  windows) install_missing_packages "${WINDOWS_PACKAGES[@]}" && run_windows_tests ;;
   *)
     echo "usage: ./dev.sh run | test | bench | fuzz [SECONDS] | windows" >&2
     exit 2

@@ -22,22 +22,6 @@ bool ToLocalTime(std::time_t time, std::tm& result) {
 #endif
 }
 
-bool ToUniversalTime(std::time_t time, std::tm& result) {
-#ifdef _WIN32
-  return gmtime_s(&result, &time) == 0;
-#else
-  return gmtime_r(&time, &result) != nullptr;
-#endif
-}
-
-std::tm Epoch() {
-  std::tm epoch{};
-  epoch.tm_mday = 1;
-  epoch.tm_year = 70;
-  epoch.tm_wday = 4;
-  return epoch;
-}
-
 template <typename Table>
 const char* NameAt(const Table& table, int index) {
   return index >= 0 && static_cast<std::size_t>(index) < table.size()
@@ -56,11 +40,40 @@ long long DaysFromCivil(long long year, int month, int day) {
   return era * 146097 + dayOfEra - 719468;
 }
 
+constexpr int kTmYearBase = 1900;
+constexpr long long kSecondsPerDay = 86400;
+constexpr int kEpochWeekday = 4;  // 1970-01-01 was a Thursday
+
 long long SecondsOfCivilTime(const std::tm& time) {
-  constexpr int kTmYearBase = 1900;
-  constexpr long long kSecondsPerDay = 86400;
   return DaysFromCivil(time.tm_year + kTmYearBase, time.tm_mon + 1, time.tm_mday) * kSecondsPerDay +
          time.tm_hour * 3600LL + time.tm_min * 60LL + time.tm_sec;
+}
+
+// The inverse of DaysFromCivil and SecondsOfCivilTime, for any 32-bit time and offset.
+std::tm CivilTime(long long seconds) {
+  long long days = seconds / kSecondsPerDay;
+  long long secondOfDay = seconds % kSecondsPerDay;
+  if (secondOfDay < 0) {
+    secondOfDay += kSecondsPerDay;
+    --days;
+  }
+  const long long shifted = days + 719468;
+  const long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+  const long long dayOfEra = shifted - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long shiftedMonth = (5 * dayOfYear + 2) / 153;
+  const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+  std::tm time{};
+  time.tm_year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0) - kTmYearBase);
+  time.tm_mon = month - 1;
+  time.tm_mday = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  time.tm_hour = static_cast<int>(secondOfDay / 3600);
+  time.tm_min = static_cast<int>(secondOfDay / 60 % 60);
+  time.tm_sec = static_cast<int>(secondOfDay % 60);
+  time.tm_wday = static_cast<int>(((days + kEpochWeekday) % 7 + 7) % 7);
+  return time;
 }
 
 }  // namespace
@@ -70,20 +83,18 @@ const char* MonthAbbreviation(int month) { return NameAt(kMonthAbbreviations, mo
 const char* WeekdayAbbreviation(int weekday) { return NameAt(kWeekdayAbbreviations, weekday); }
 
 int LocalTimeOffset(std::int32_t seconds) {
-  std::tm universal{};
-  if (!ToUniversalTime(seconds, universal)) {
-    return 0;
-  }
-  return static_cast<int>(SecondsOfCivilTime(BreakDownLocalTime(seconds)) -
-                          SecondsOfCivilTime(universal));
+  return static_cast<int>(SecondsOfCivilTime(BreakDownLocalTime(seconds)) - seconds);
 }
 
 std::tm BreakDownLocalTime(std::int32_t seconds) {
   std::tm result{};
-  if (ToLocalTime(seconds, result) || ToUniversalTime(seconds, result)) {
+  if (ToLocalTime(seconds, result)) {
     return result;
   }
-  return Epoch();
+  // Some platforms reject times before 1970; they still know the zone at 1970.
+  std::tm epoch{};
+  const long long offset = ToLocalTime(0, epoch) ? SecondsOfCivilTime(epoch) : 0;
+  return CivilTime(seconds + offset);
 }
 
 }  // namespace mixconv

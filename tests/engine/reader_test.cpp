@@ -21,7 +21,7 @@ struct ReadTrace {
 ReadTrace ReadAll(const std::string& fileBytes, const MailIndexEntry& entry, int capacity) {
   const TempDir dir;
   WriteFileBytes(dir.path() / "T.TXT", fileBytes);
-  std::FILE* file = std::fopen((dir.path() / "T.TXT").c_str(), "rb");
+  std::FILE* file = std::fopen((dir.path() / "T.TXT").string().c_str(), "rb");
   std::fseek(file, entry.offset, SEEK_SET);
   std::uint32_t consumed = 0;
   BeginMail(consumed);

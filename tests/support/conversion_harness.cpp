@@ -7,8 +7,13 @@
 namespace mixconv::testing {
 
 void PinTimeZone() {
+#ifdef _WIN32
+  _putenv_s("TZ", "JST-9");
+  _tzset();
+#else
   ::setenv("TZ", "JST-9", 1);
   ::tzset();
+#endif
 }
 
 TempDir::TempDir() {
