@@ -78,7 +78,9 @@ std::tm CivilTime(long long seconds) {
 
 }  // namespace
 
-const char* MonthAbbreviation(int month) { return NameAt(kMonthAbbreviations, month - 1); }
+const char* MonthAbbreviation(int month) {
+  return month >= 1 ? NameAt(kMonthAbbreviations, month - 1) : nullptr;
+}
 
 const char* WeekdayAbbreviation(int weekday) { return NameAt(kWeekdayAbbreviations, weekday); }
 

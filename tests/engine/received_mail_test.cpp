@@ -112,9 +112,12 @@ TEST_F(ReceivedMailTest, ValuesStayInsideTheirLines) {
 }
 
 TEST_F(ReceivedMailTest, MonthOutsideTheCalendarFallsBackToTheIndexDate) {
-  const std::string body = ConvertReceived(
-      ReceivedMail("Sales", kLine3Prefix + "ABC 2001/13/14 16:24", kTitle + "Meeting"));
-  EXPECT_NE(body.find("Date: 01 Jan 1970 09:00:00\r\n"), std::string::npos) << body;
+  // The last saturates to the smallest int, where a careless month - 1 overflows.
+  for (const std::string month : {"13", "0", "-99999999999"}) {
+    const std::string body = ConvertReceived(ReceivedMail(
+        "Sales", kLine3Prefix + "ABC 2001/" + month + "/14 16:24", kTitle + "Meeting"));
+    EXPECT_NE(body.find("Date: 01 Jan 1970 09:00:00\r\n"), std::string::npos) << body;
+  }
 }
 
 TEST_F(ReceivedMailTest, EveryMailEndsAtALineEnd) {
