@@ -4,6 +4,7 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -70,15 +71,26 @@ class TableBuilder {
   bool invalid_ = false;
 };
 
-// The entry's character when it is one valid character of a pair, else 0.
-char16_t OneCharacter(const Cp932Decoder::Entry& entry) {
+// The entry packed when it is one valid character of up to three bytes.
+std::array<char, 4> PackCharacter(const Cp932Decoder::Entry& entry) {
+  std::array<char, 4> packed{};
   UChar32 character = 0;
   int32_t i = 0;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry.utf8.data());
   U8_NEXT(bytes, i, entry.length, character);
-  const bool one = entry.consumed == 2 && !entry.invalid && i == entry.length &&
-                   character > 0 && character <= 0xFFFF;
-  return one ? static_cast<char16_t>(character) : u'\0';
+  if (entry.consumed == 2 && !entry.invalid && i == entry.length && character > 0 &&
+      entry.length < packed.size()) {
+    std::copy_n(entry.utf8.begin(), entry.length, packed.begin());
+    packed.back() = static_cast<char>(entry.length);
+  }
+  return packed;
+}
+
+// Whether all eight bytes are below 0x80.
+bool AllAscii(const char* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, sizeof word);
+  return (word & 0x8080808080808080ULL) == 0;
 }
 
 }  // namespace
@@ -93,11 +105,11 @@ Cp932Decoder::Cp932Decoder() {
     if (singleBytes_[byte].consumed == 0) {
       leadIndex_[byte] = static_cast<std::int16_t>(pairs_.size());
       std::array<Entry, 256>& pairs = pairs_.emplace_back();
-      std::array<char16_t, 256>& characters = pairCharacters_.emplace_back();
+      std::array<PackedCharacter, 256>& characters = pairCharacters_.emplace_back();
       for (unsigned next = 0; next < pairs.size(); ++next) {
         const char pair[] = {single, static_cast<char>(next)};
         pairs[next] = icu.Decode({pair, 2}, false);
-        characters[next] = OneCharacter(pairs[next]);
+        characters[next] = PackCharacter(pairs[next]);
       }
       incompleteLeads_.push_back(icu.Decode({&single, 1}, true));
     } else if (byte < kAsciiEnd) {
@@ -105,20 +117,6 @@ Cp932Decoder::Cp932Decoder() {
                          singleBytes_[byte].utf8[0] == single;
     }
   }
-}
-
-char* Cp932Decoder::AppendCharacter(char16_t character, char* out) {
-  if (character < 0x80) {
-    *out++ = static_cast<char>(character);
-  } else if (character < 0x800) {
-    *out++ = static_cast<char>(0xC0 | (character >> 6));
-    *out++ = static_cast<char>(0x80 | (character & 0x3F));
-  } else {
-    *out++ = static_cast<char>(0xE0 | (character >> 12));
-    *out++ = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-    *out++ = static_cast<char>(0x80 | (character & 0x3F));
-  }
-  return out;
 }
 
 // Copies the whole entry, which is cheaper than its exact length; out has room.
@@ -145,21 +143,27 @@ std::string_view Cp932Decoder::Decode(std::string_view bytes, bool endOfText) {
   // Locals, because stores through char* could alias the members.
   const bool asciiIsIdentity = asciiIsIdentity_;
   const std::int16_t* const leadIndex = leadIndex_.data();
-  const std::array<char16_t, 256>* const pairCharacters = pairCharacters_.data();
+  const std::array<PackedCharacter, 256>* const pairCharacters = pairCharacters_.data();
   while (i < bytes.size()) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
     if (byte < kAsciiEnd && asciiIsIdentity) {
-      *end++ = static_cast<char>(byte);
-      ++i;
+      for (; i + sizeof(std::uint64_t) <= bytes.size() && AllAscii(bytes.data() + i);
+           i += sizeof(std::uint64_t), end += sizeof(std::uint64_t)) {
+        std::memcpy(end, bytes.data() + i, sizeof(std::uint64_t));
+      }
+      for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < kAsciiEnd; ++i) {
+        *end++ = bytes[i];
+      }
     } else if (leadIndex[byte] < 0) {
       end = Append(singleBytes_[byte], end);
       ++i;
     } else if (i + 1 < bytes.size()) {
       const auto lead = static_cast<std::size_t>(leadIndex[byte]);
       const auto next = static_cast<unsigned char>(bytes[i + 1]);
-      const char16_t character = pairCharacters[lead][next];
-      if (character != 0) {
-        end = AppendCharacter(character, end);
+      const PackedCharacter& character = pairCharacters[lead][next];
+      if (character.back() != 0) {
+        std::memcpy(end, character.data(), character.size());
+        end += character.back();
         i += 2;
       } else {
         const Entry& entry = pairs_[lead][next];

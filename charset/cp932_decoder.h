@@ -34,16 +34,17 @@ class Cp932Decoder {
 
  private:
   char* Append(const Entry& entry, char* out);
-  static char* AppendCharacter(char16_t character, char* out);
 
   // ICU decodes byte by byte, which is several times slower than the mailbox
   // is written; its answers for every byte and byte pair are kept instead.
   std::array<Entry, 256> singleBytes_{};
   std::array<std::int16_t, 256> leadIndex_{};  // -1 for a byte that is not a lead byte
   std::vector<std::array<Entry, 256>> pairs_;
-  // The same answers for the pairs that are one valid character, small enough
-  // to stay in the cache; 0 where the entry in pairs_ must be read.
-  std::vector<std::array<char16_t, 256>> pairCharacters_;
+  // The same answers for the pairs that are one valid character, in a quarter
+  // of the room: its UTF-8 bytes, then their count in the last byte; all zero
+  // where the entry in pairs_ must be read.
+  using PackedCharacter = std::array<char, 4>;
+  std::vector<std::array<PackedCharacter, 256>> pairCharacters_;
   std::vector<Entry> incompleteLeads_;  // a lead byte at the end of the text
   std::optional<unsigned char> pendingLead_;
   std::vector<char> utf8_;  // grows to the longest text decoded, and stays

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "charset/cp932_decoder.h"
 #include "charset/encoded_words.h"
 #include "charset/utf8_mail_writer.h"
 
@@ -44,6 +45,26 @@ bool EndsBetweenCharacters(std::string_view utf8) {
   const auto lead = static_cast<unsigned char>(utf8[i - 1]);
   const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
   return utf8.size() - (i - 1) == length;
+}
+
+TEST(Cp932DecoderTest, DecodesPieceByPieceAndReplacesWhatIsNotCodePage932) {
+  Cp932Decoder decoder;
+  EXPECT_EQ(decoder.Decode("plain ASCII, long enough for whole words\r\n", false),
+            "plain ASCII, long enough for whole words\r\n");
+  EXPECT_EQ(decoder.Decode("\x81\x60\x87\x40\xB1", false), "\uFF5E\u2460\uFF71");
+  EXPECT_FALSE(decoder.TakeInvalidSeen());
+
+  // A character split between two pieces comes out whole, in the second.
+  EXPECT_EQ(decoder.Decode("ab\x82", false), "ab");
+  EXPECT_EQ(decoder.Decode("\xA0" "cd", false), "\u3042cd");
+  EXPECT_FALSE(decoder.TakeInvalidSeen());
+
+  // A lead byte before a line end, an unassigned pair, a lead byte at the very end.
+  EXPECT_EQ(decoder.Decode("x\x82\r\n\x85\x40" "y\x82", true), "x\uFFFD\r\n\uFFFDy\uFFFD");
+  EXPECT_TRUE(decoder.TakeInvalidSeen());
+  EXPECT_FALSE(decoder.TakeInvalidSeen());
+  EXPECT_EQ(decoder.Decode("\x82", false), "");
+  EXPECT_EQ(decoder.Decode("", true), "\uFFFD");
 }
 
 TEST(EncodedWordsTest, WordsHoldWholeCharactersAndLinesStayShort) {
