@@ -1,7 +1,5 @@
 // Writes the bundled sample mail log, SAMPLE.MIX and SAMPLE.TXT: one mail of every kind.
 // Usage: make_sample BASE   (writes BASE.MIX and BASE.TXT)
-#include <cstdio>
-#include <exception>
 #include <string>
 
 #include "tests/support/mail_log_builder.h"
@@ -56,15 +54,5 @@ MailLogBuilder SampleLog() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: make_sample BASE\n", stderr);
-    return 2;
-  }
-  try {
-    SampleLog().WriteFiles(argv[1]);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "make_sample: %s\n", error.what());
-    return 1;
-  }
-  return 0;
+  return mixconv::testing::WriteLogMain(argc, argv, "make_sample", SampleLog);
 }

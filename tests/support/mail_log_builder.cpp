@@ -1,5 +1,7 @@
 #include "tests/support/mail_log_builder.h"
 
+#include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -60,6 +62,20 @@ std::string MailLogBuilder::IndexBytes() const {
 void MailLogBuilder::WriteFiles(const std::filesystem::path& base) const {
   WriteFileBytes(base.string() + ".MIX", IndexBytes());
   WriteFileBytes(base.string() + ".TXT", text_);
+}
+
+int WriteLogMain(int argc, char** argv, const char* tool, MailLogBuilder (*makeLog)()) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s BASE\n", tool);
+    return 2;
+  }
+  try {
+    makeLog().WriteFiles(argv[1]);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: %s\n", tool, error.what());
+    return 1;
+  }
+  return 0;
 }
 
 std::string CrLfLines(std::initializer_list<std::string_view> lines) {

@@ -51,6 +51,9 @@ class MailLogBuilder {
 // Joins lines, each ended with CR LF, as the terminal program writes them.
 std::string CrLfLines(std::initializer_list<std::string_view> lines);
 
+// main() of a program that writes one log: "usage: TOOL BASE" writes BASE.MIX and BASE.TXT.
+int WriteLogMain(int argc, char** argv, const char* tool, MailLogBuilder (*makeLog)());
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 

@@ -1,7 +1,5 @@
 // Writes the mail log that read_utf8_mailbox.py converts with --utf8 and reads back.
 // Usage: make_utf8_log BASE   (writes BASE.MIX and BASE.TXT)
-#include <cstdio>
-#include <exception>
 #include <string>
 
 #include "tests/support/mail_log_builder.h"
@@ -76,15 +74,5 @@ MailLogBuilder Utf8Log() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: make_utf8_log BASE\n", stderr);
-    return 2;
-  }
-  try {
-    Utf8Log().WriteFiles(argv[1]);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "make_utf8_log: %s\n", error.what());
-    return 1;
-  }
-  return 0;
+  return mixconv::testing::WriteLogMain(argc, argv, "make_utf8_log", Utf8Log);
 }
