@@ -1,7 +1,5 @@
 #include "charset/cp932.h"
 
-#include "charset/icu_converter.h"
-
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
@@ -10,6 +8,8 @@
 #include <array>
 #include <cstdio>
 #include <vector>
+
+#include "charset/icu_converter.h"
 
 namespace mixconv {
 
@@ -66,8 +66,7 @@ Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset) {
   }
 
   const Converter cp932 = OpenCp932Converter(status);
-  ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
+  ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
   std::array<char, 8> encoded{};
   for (int32_t i = 0; i < unicodeLength;) {
     const int32_t start = i;

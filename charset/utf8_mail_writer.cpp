@@ -26,8 +26,8 @@ constexpr std::string_view kAddressStart = " <";
 constexpr std::string_view kAddressEnd = ">";
 // A gateway mail's own MIME fields described its original text, not ours.
 constexpr std::string_view kRenamedFieldPrefix = "X-Original-";
-constexpr std::array<std::string_view, 3> kMimeFieldNames = {
-    "mime-version", "content-type", "content-transfer-encoding"};
+constexpr std::array<std::string_view, 3> kMimeFieldNames = {"mime-version", "content-type",
+                                                             "content-transfer-encoding"};
 constexpr std::string_view kSpecials = "()<>[]:;@\\,.\"";
 constexpr std::size_t kMaxLineLength = 76;
 constexpr char kInvalidBytesFormat[] = "%s: mail %u: bytes that are not Shift_JIS became U+FFFD";
@@ -52,15 +52,17 @@ bool IsHeaderFieldLine(std::string_view line) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view lower) {
-  return a.size() == lower.size() && std::equal(a.begin(), a.end(), lower.begin(), [](char x, char y) {
+  return a.size() == lower.size() &&
+         std::equal(a.begin(), a.end(), lower.begin(), [](char x, char y) {
            return (x >= 'A' && x <= 'Z' ? static_cast<char>(x - 'A' + 'a') : x) == y;
          });
 }
 
 bool IsMimeField(std::string_view line) {
   const std::string_view name = FieldName(line);
-  return std::any_of(kMimeFieldNames.begin(), kMimeFieldNames.end(),
-                     [name](std::string_view mimeName) { return EqualsIgnoringCase(name, mimeName); });
+  return std::any_of(
+      kMimeFieldNames.begin(), kMimeFieldNames.end(),
+      [name](std::string_view mimeName) { return EqualsIgnoringCase(name, mimeName); });
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "header_line.h"
-#include "mail_text.h"
 #include "mail_output.h"
+#include "mail_text.h"
 
 namespace mixconv {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "mail_index.h"
-#include "mail_text.h"
 #include "mail_output.h"
+#include "mail_text.h"
 
 namespace mixconv {
 

@@ -96,8 +96,8 @@ std::string WorkBase() {
 }
 
 void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
-                                                                 static_cast<long>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<long>(bytes.size()));
 }
 
 std::string ReadFile(const std::string& path) {

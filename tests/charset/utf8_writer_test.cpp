@@ -56,11 +56,17 @@ TEST(Cp932DecoderTest, DecodesPieceByPieceAndReplacesWhatIsNotCodePage932) {
 
   // A character split between two pieces comes out whole, in the second.
   EXPECT_EQ(decoder.Decode("ab\x82", false), "ab");
-  EXPECT_EQ(decoder.Decode("\xA0" "cd", false), "\u3042cd");
+  EXPECT_EQ(decoder.Decode("\xA0"
+                           "cd",
+                           false),
+            "\u3042cd");
   EXPECT_FALSE(decoder.TakeInvalidSeen());
 
   // A lead byte before a line end, an unassigned pair, a lead byte at the very end.
-  EXPECT_EQ(decoder.Decode("x\x82\r\n\x85\x40" "y\x82", true), "x\uFFFD\r\n\uFFFDy\uFFFD");
+  EXPECT_EQ(decoder.Decode("x\x82\r\n\x85\x40"
+                           "y\x82",
+                           true),
+            "x\uFFFD\r\n\uFFFDy\uFFFD");
   EXPECT_TRUE(decoder.TakeInvalidSeen());
   EXPECT_FALSE(decoder.TakeInvalidSeen());
   EXPECT_EQ(decoder.Decode("\x82", false), "");
@@ -85,7 +91,7 @@ TEST(EncodedWordsTest, WordsHoldWholeCharactersAndLinesStayShort) {
     decoded += word;
   }
   EXPECT_EQ(decoded, text);
-  for (std::size_t end = out.find("\r\n"); ; end = out.find("\r\n", lineStart)) {
+  for (std::size_t end = out.find("\r\n");; end = out.find("\r\n", lineStart)) {
     const std::size_t lineEnd = end == std::string::npos ? out.size() : end;
     EXPECT_LE(lineEnd - lineStart, 76U) << out;
     if (end == std::string::npos) {

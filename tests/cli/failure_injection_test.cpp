@@ -42,8 +42,8 @@ void DropRoot() {
 class FailureInjectionTest : public ::testing::Test {
  protected:
   // Runs mixconv-cli in dir with the arguments, after setUp has run in the child.
-  CliRun RunCli(const std::vector<std::string>& arguments,
-                const std::function<void()>& setUp = [] {}) const {
+  CliRun RunCli(
+      const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) const {
     const fs::path out = scratch_.path() / "out.txt";
     const fs::path err = scratch_.path() / "err.txt";
     const pid_t child = ::fork();
@@ -118,8 +118,8 @@ TEST_F(FailureInjectionTest, FileSizeLimitPartWayCountsOnlyTheMailsInTheFile) {
   EXPECT_EQ(cut.size(), kLimit);
   EXPECT_EQ(cut, whole.substr(0, cut.size()));
   const std::vector<std::size_t> ends = MailEnds(whole);
-  const auto inFile = static_cast<unsigned>(
-      std::upper_bound(ends.begin(), ends.end(), cut.size()) - ends.begin());
+  const auto inFile =
+      static_cast<unsigned>(std::upper_bound(ends.begin(), ends.end(), cut.size()) - ends.begin());
   EXPECT_GT(inFile, 0U);
   EXPECT_EQ(limited.out, "convert " + std::to_string(inFile) + "/200 mail\n");
 }

@@ -46,14 +46,12 @@ MailLogBuilder Utf8Log() {
               kJune14 + 1);
   // 3: bytes that are not code page 932.
   log.AddMail(kind::kReceived,
-              ReceivedMail(Sjis("佐藤"), "2001/06/16 10:00", "ok", {}) + kInvalidLine,
-              kJune14 + 2);
+              ReceivedMail(Sjis("佐藤"), "2001/06/16 10:00", "ok", {}) + kInvalidLine, kJune14 + 2);
   // 4: gateway mail, whose text starts with the Internet mail's own header lines.
   log.AddMail(kind::kReceived,
               ReceivedMail("INET GATE", "2001/06/16 21:40", "Re: photos",
-                           {"From: Friend <friend@example.com>",
-                            "Content-Type: text/plain;", " charset=ISO-2022-JP", "",
-                            Sjis("写真が届きました。")}),
+                           {"From: Friend <friend@example.com>", "Content-Type: text/plain;",
+                            " charset=ISO-2022-JP", "", Sjis("写真が届きました。")}),
               kJune14 + 3);
   log.AddMail(kind::kBinary, "binary file data\r\n", kJune14 + 4);
   // 6: sent mail to one member, who gets the title line's name.
@@ -63,11 +61,9 @@ MailLogBuilder Utf8Log() {
               kJune14 + 5);
   // 7: absence notice; its Date comes from the index time.
   log.AddMail(kind::kAbsenceNotice,
-              CrLfLines({"DEF67890" + Sjis("さんは不在です"), Sjis("出張中です。")}),
-              kJune14 + 6);
+              CrLfLines({"DEF67890" + Sjis("さんは不在です"), Sjis("出張中です。")}), kJune14 + 6);
   // 8: headers only.
-  log.AddMail(kind::kReceived, ReceivedMail("Desk", "2001/06/17 08:00", "empty", {}),
-              kJune14 + 7);
+  log.AddMail(kind::kReceived, ReceivedMail("Desk", "2001/06/17 08:00", "empty", {}), kJune14 + 7);
   return log;
 }
 
