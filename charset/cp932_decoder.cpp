@@ -86,6 +86,17 @@ std::array<char, 4> PackCharacter(const Cp932Decoder::Entry& entry) {
   return packed;
 }
 
+int CharacterCount(const Cp932Decoder::Entry& entry) {
+  int count = 0;
+  for (std::size_t i = 0; i < entry.length; ++i) {
+    count += (static_cast<unsigned char>(entry.utf8[i]) & 0xC0) != 0x80 ? 1 : 0;
+  }
+  return count;
+}
+
+// Lead bytes are never ASCII.
+std::size_t PairIndex(unsigned lead, unsigned next) { return (lead - kAsciiEnd) << 8 | next; }
+
 // Whether all eight bytes are below 0x80.
 bool AllAscii(const char* bytes) {
   std::uint64_t word = 0;
@@ -95,26 +106,29 @@ bool AllAscii(const char* bytes) {
 
 }  // namespace
 
-Cp932Decoder::Cp932Decoder() {
+// ICU's table puts three control characters elsewhere (0x1A as U+001C, for one),
+// where code page 932 keeps every ASCII byte as it is, so ASCII never asks ICU.
+Cp932Decoder::Cp932Decoder() : pairCharacters_(std::size_t{256 - kAsciiEnd} * 256) {
   TableBuilder icu;
   leadIndex_.fill(-1);
-  asciiIsIdentity_ = true;
-  for (unsigned byte = 0; byte < singleBytes_.size(); ++byte) {
+  for (unsigned byte = kAsciiEnd; byte < leadIndex_.size(); ++byte) {
     const char single = static_cast<char>(byte);
-    singleBytes_[byte] = icu.Decode({&single, 1}, false);
-    if (singleBytes_[byte].consumed == 0) {
-      leadIndex_[byte] = static_cast<std::int16_t>(pairs_.size());
-      std::array<Entry, 256>& pairs = pairs_.emplace_back();
-      std::array<PackedCharacter, 256>& characters = pairCharacters_.emplace_back();
-      for (unsigned next = 0; next < pairs.size(); ++next) {
-        const char pair[] = {single, static_cast<char>(next)};
-        pairs[next] = icu.Decode({pair, 2}, false);
-        characters[next] = PackCharacter(pairs[next]);
+    if (icu.Decode({&single, 1}, false).consumed != 0) {
+      singleBytes_[byte] = icu.Decode({&single, 1}, true);
+      continue;
+    }
+    leadIndex_[byte] = static_cast<std::int16_t>(pairs_.size());
+    const Entry& leadAlone = incompleteLeads_.emplace_back(icu.Decode({&single, 1}, true));
+    std::array<Entry, 256>& pairs = pairs_.emplace_back();
+    for (unsigned next = 0; next < pairs.size(); ++next) {
+      const char pair[] = {single, static_cast<char>(next)};
+      pairs[next] = icu.Decode({pair, 2}, false);
+      // A byte that cannot follow the lead byte is read again on its own.
+      if (pairs[next].consumed == 2 && CharacterCount(pairs[next]) == 2) {
+        pairs[next] = leadAlone;
+        pairs[next].consumed = 1;
       }
-      incompleteLeads_.push_back(icu.Decode({&single, 1}, true));
-    } else if (byte < kAsciiEnd) {
-      asciiIsIdentity_ = asciiIsIdentity_ && singleBytes_[byte].length == 1 &&
-                         singleBytes_[byte].utf8[0] == single;
+      pairCharacters_[PairIndex(byte, next)] = PackCharacter(pairs[next]);
     }
   }
 }
@@ -141,12 +155,11 @@ std::string_view Cp932Decoder::Decode(std::string_view bytes, bool endOfText) {
     pendingLead_.reset();
   }
   // Locals, because stores through char* could alias the members.
-  const bool asciiIsIdentity = asciiIsIdentity_;
   const std::int16_t* const leadIndex = leadIndex_.data();
-  const std::array<PackedCharacter, 256>* const pairCharacters = pairCharacters_.data();
+  const PackedCharacter* const pairCharacters = pairCharacters_.data();
   while (i < bytes.size()) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte < kAsciiEnd && asciiIsIdentity) {
+    if (byte < kAsciiEnd) {
       for (; i + sizeof(std::uint64_t) <= bytes.size() && AllAscii(bytes.data() + i);
            i += sizeof(std::uint64_t), end += sizeof(std::uint64_t)) {
         std::memcpy(end, bytes.data() + i, sizeof(std::uint64_t));
@@ -154,22 +167,24 @@ std::string_view Cp932Decoder::Decode(std::string_view bytes, bool endOfText) {
       for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < kAsciiEnd; ++i) {
         *end++ = bytes[i];
       }
+      continue;
+    }
+    const PackedCharacter* const character =
+        i + 1 < bytes.size()
+            ? &pairCharacters[PairIndex(byte, static_cast<unsigned char>(bytes[i + 1]))]
+            : nullptr;
+    if (character != nullptr && character->back() != 0) {
+      std::memcpy(end, character->data(), character->size());
+      end += character->back();
+      i += 2;
     } else if (leadIndex[byte] < 0) {
       end = Append(singleBytes_[byte], end);
       ++i;
-    } else if (i + 1 < bytes.size()) {
-      const auto lead = static_cast<std::size_t>(leadIndex[byte]);
-      const auto next = static_cast<unsigned char>(bytes[i + 1]);
-      const PackedCharacter& character = pairCharacters[lead][next];
-      if (character.back() != 0) {
-        std::memcpy(end, character.data(), character.size());
-        end += character.back();
-        i += 2;
-      } else {
-        const Entry& entry = pairs_[lead][next];
-        end = Append(entry, end);
-        i += entry.consumed;
-      }
+    } else if (character != nullptr) {
+      const Entry& entry = pairs_[static_cast<std::size_t>(leadIndex[byte])]
+                                 [static_cast<unsigned char>(bytes[i + 1])];
+      end = Append(entry, end);
+      i += entry.consumed;
     } else {
       pendingLead_ = byte;
       ++i;

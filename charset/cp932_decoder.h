@@ -37,18 +37,17 @@ class Cp932Decoder {
 
   // ICU decodes byte by byte, which is several times slower than the mailbox
   // is written; its answers for every byte and byte pair are kept instead.
-  std::array<Entry, 256> singleBytes_{};
+  std::array<Entry, 256> singleBytes_{};       // bytes from 0x80 that are not lead bytes
   std::array<std::int16_t, 256> leadIndex_{};  // -1 for a byte that is not a lead byte
   std::vector<std::array<Entry, 256>> pairs_;
-  // The same answers for the pairs that are one valid character, in a quarter
-  // of the room: its UTF-8 bytes, then their count in the last byte; all zero
-  // where the entry in pairs_ must be read.
+  // The same answers for the pairs that are one valid character, indexed by
+  // both bytes at once, in a quarter of the room: its UTF-8 bytes, then their
+  // count in the last byte; all zero where pairs_ or singleBytes_ must be read.
   using PackedCharacter = std::array<char, 4>;
-  std::vector<std::array<PackedCharacter, 256>> pairCharacters_;
+  std::vector<PackedCharacter> pairCharacters_;
   std::vector<Entry> incompleteLeads_;  // a lead byte at the end of the text
   std::optional<unsigned char> pendingLead_;
   std::vector<char> utf8_;  // grows to the longest text decoded, and stays
-  bool asciiIsIdentity_ = false;
   bool invalidSeen_ = false;
 };
 

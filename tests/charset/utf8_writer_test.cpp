@@ -52,6 +52,8 @@ TEST(Cp932DecoderTest, DecodesPieceByPieceAndReplacesWhatIsNotCodePage932) {
   EXPECT_EQ(decoder.Decode("plain ASCII, long enough for whole words\r\n", false),
             "plain ASCII, long enough for whole words\r\n");
   EXPECT_EQ(decoder.Decode("\x81\x60\x87\x40\xB1", false), "\uFF5E\u2460\uFF71");
+  // DOS's end-of-file mark and its neighbours stay themselves, as in Microsoft's table.
+  EXPECT_EQ(decoder.Decode("\x1A\x1C\x7F", false), "\x1A\x1C\x7F");
   EXPECT_FALSE(decoder.TakeInvalidSeen());
 
   // A character split between two pieces comes out whole, in the second.
@@ -63,6 +65,8 @@ TEST(Cp932DecoderTest, DecodesPieceByPieceAndReplacesWhatIsNotCodePage932) {
   EXPECT_FALSE(decoder.TakeInvalidSeen());
 
   // A lead byte before a line end, an unassigned pair, a lead byte at the very end.
+  EXPECT_EQ(decoder.Decode("\x82\x1A", false), "\uFFFD\x1A");
+  EXPECT_TRUE(decoder.TakeInvalidSeen());
   EXPECT_EQ(decoder.Decode("x\x82\r\n\x85\x40"
                            "y\x82",
                            true),
