@@ -125,21 +125,17 @@ TEST_F(FailureInjectionTest, FileSizeLimitPartWayCountsOnlyTheMailsInTheFile) {
 }
 
 TEST_F(FailureInjectionTest, DirectoriesWhereTheLogShouldBeAreFilesThatDoNotOpen) {
-  ManyMails(1).WriteFiles(dir_.path() / "TEXTDIR");
-  fs::remove(dir_.path() / "TEXTDIR.TXT");
-  fs::create_directory(dir_.path() / "TEXTDIR.TXT");
-  const CliRun textDir = RunCli({"TEXTDIR"});
-  EXPECT_EQ(textDir.status, kExitIncomplete);
-  EXPECT_EQ(textDir.err, "mixconv-cli: TEXTDIR.TXT file open failed.\n");
-  EXPECT_FALSE(fs::exists(dir_.path() / "TEXTDIR.mbx"));
-
-  ManyMails(1).WriteFiles(dir_.path() / "INDEXDIR");
-  fs::remove(dir_.path() / "INDEXDIR.MIX");
-  fs::create_directory(dir_.path() / "INDEXDIR.MIX");
-  const CliRun indexDir = RunCli({"INDEXDIR.MIX"});
-  EXPECT_EQ(indexDir.status, kExitIncomplete);
-  EXPECT_EQ(indexDir.err, "mixconv-cli: INDEXDIR.MIX file open failed.\n");
-  EXPECT_FALSE(fs::exists(dir_.path() / "INDEXDIR.mbx"));
+  for (const std::string extension : {"TXT", "MIX"}) {
+    const std::string base = "DIR" + extension;
+    const std::string directory = base + "." + extension;
+    ManyMails(1).WriteFiles(dir_.path() / base);
+    fs::remove(dir_.path() / directory);
+    fs::create_directory(dir_.path() / directory);
+    const CliRun run = RunCli({base + ".MIX"});
+    EXPECT_EQ(run.status, kExitIncomplete);
+    EXPECT_EQ(run.err, "mixconv-cli: " + directory + " file open failed.\n");
+    EXPECT_FALSE(fs::exists(dir_.path() / (base + ".mbx")));
+  }
 }
 
 TEST_F(FailureInjectionTest, UnreadableLogAndUnwritableDirectoryAreNamed) {
