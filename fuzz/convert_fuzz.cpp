@@ -3,11 +3,10 @@
 // Input: a flags byte (bit 0: --utf8 form), the index's length (2 bytes, little
 // endian), the index bytes, then the text file's bytes.
 #include <stdlib.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
