@@ -55,15 +55,6 @@ class ChangingFilesTest : public ::testing::Test {
     return outcome;
   }
 
-  std::size_t Separators() const {
-    std::size_t count = mailbox_.starts_with("From - ") ? 1 : 0;
-    for (std::size_t at = mailbox_.find("\nFrom - "); at != std::string::npos;
-         at = mailbox_.find("\nFrom - ", at + 1)) {
-      ++count;
-    }
-    return count;
-  }
-
   // Some platforms refuse to change a file another handle has open.
   void Truncate(const std::string& extension, std::uintmax_t size) {
     std::error_code error;
@@ -86,7 +77,7 @@ TEST_F(ChangingFilesTest, RemovedFilesAreReadToTheEndWhereThePlatformKeepsThemOp
   });
   EXPECT_TRUE(outcome.complete);
   EXPECT_EQ(outcome.converted, static_cast<unsigned>(kMails));
-  EXPECT_EQ(Separators(), static_cast<std::size_t>(kMails));
+  EXPECT_EQ(CountSeparators(mailbox_), static_cast<std::size_t>(kMails));
 }
 
 TEST_F(ChangingFilesTest, ShrunkenTextStopsTheRunAtTheFirstMissingMail) {
@@ -101,7 +92,7 @@ TEST_F(ChangingFilesTest, ShrunkenTextStopsTheRunAtTheFirstMissingMail) {
   EXPECT_EQ(lines_[lines_.size() - 3], "mixconv: file read error.");
   EXPECT_EQ(lines_[lines_.size() - 2], "mixconv: no title line !! ABORT...");
   // The mail that stopped the run has its separator and no more.
-  EXPECT_EQ(Separators(), outcome.converted + 1);
+  EXPECT_EQ(CountSeparators(mailbox_), outcome.converted + 1);
 }
 
 TEST_F(ChangingFilesTest, ShrunkenIndexEndsTheListShortOfItsCount) {
@@ -112,7 +103,7 @@ TEST_F(ChangingFilesTest, ShrunkenIndexEndsTheListShortOfItsCount) {
   EXPECT_FALSE(outcome.complete);
   EXPECT_LT(outcome.converted, static_cast<unsigned>(kMails));
   EXPECT_EQ(lines_.back(), "convert " + std::to_string(outcome.converted) + "/401 mail");
-  EXPECT_EQ(Separators(), outcome.converted);
+  EXPECT_EQ(CountSeparators(mailbox_), outcome.converted);
 }
 
 }  // namespace

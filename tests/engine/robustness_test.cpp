@@ -11,16 +11,6 @@
 namespace mixconv::testing {
 namespace {
 
-std::size_t CountSeparators(const std::string& mailbox) {
-  std::size_t count = 0;
-  for (std::size_t at = 0; (at = mailbox.find("From - ", at)) != std::string::npos; ++at) {
-    if (at == 0 || mailbox[at - 1] == '\n') {
-      ++count;
-    }
-  }
-  return count;
-}
-
 void ExpectWellFormed(const Conversion& conversion, const std::string& what) {
   ASSERT_FALSE(conversion.lines.empty()) << what;
   const std::string& summary = conversion.lines.back();

@@ -56,6 +56,16 @@ Conversion ConvertLog(const MailLogBuilder& log) {
   return ConvertPath(base.string() + ".MIX", base.string() + ".mbx");
 }
 
+std::size_t CountSeparators(const std::string& mailbox) {
+  std::size_t count = 0;
+  for (std::size_t at = 0; (at = mailbox.find("From - ", at)) != std::string::npos; ++at) {
+    if (at == 0 || mailbox[at - 1] == '\n') {
+      ++count;
+    }
+  }
+  return count;
+}
+
 std::string FirstMailBody(const Conversion& conversion) {
   const std::size_t separatorEnd = conversion.mailbox.find("\r\n");
   return separatorEnd == std::string::npos ? std::string()

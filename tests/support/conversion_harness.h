@@ -48,6 +48,9 @@ Conversion ConvertPath(const std::string& indexPath, const std::string& mailboxP
 // Writes the log into a fresh directory as LOG.MIX / LOG.TXT and converts it.
 Conversion ConvertLog(const MailLogBuilder& log);
 
+// "From - " lines in a mailbox, one per mail written or stopped inside.
+std::size_t CountSeparators(const std::string& mailbox);
+
 // The mailbox bytes after the first separator line of a one-mail log.
 std::string FirstMailBody(const Conversion& conversion);
 
