@@ -23,6 +23,10 @@ namespace fs = std::filesystem;
 
 constexpr int kExitIncomplete = 1;
 
+constexpr fs::perms kReadAndSearch = fs::perms::owner_read | fs::perms::owner_exec |
+                                     fs::perms::group_read | fs::perms::group_exec |
+                                     fs::perms::others_read | fs::perms::others_exec;
+
 struct CliRun {
   int status = -1;
   std::string out;
@@ -39,6 +43,20 @@ void DropRoot() {
   }
 }
 
+// A copy of the program that "nobody" can run: the build tree may lie in a
+// directory only its owner can enter, such as root's home.
+const char* ReachableCli() {
+  static const TempDir dir;
+  static const fs::path program = [] {
+    const fs::path copy = dir.path() / fs::path(MIXCONV_CLI_PATH).filename();
+    fs::copy_file(MIXCONV_CLI_PATH, copy);
+    fs::permissions(copy, kReadAndSearch);
+    fs::permissions(dir.path(), kReadAndSearch | fs::perms::owner_write);
+    return copy;
+  }();
+  return program.c_str();
+}
+
 class FailureInjectionTest : public ::testing::Test {
  protected:
   // Runs mixconv-cli in dir with the arguments, after setUp has run in the child.
@@ -46,6 +64,7 @@ class FailureInjectionTest : public ::testing::Test {
       const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) const {
     const fs::path out = scratch_.path() / "out.txt";
     const fs::path err = scratch_.path() / "err.txt";
+    const char* const program = ReachableCli();
     const pid_t child = ::fork();
     if (child == 0) {
       const int outFile = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -55,12 +74,12 @@ class FailureInjectionTest : public ::testing::Test {
         ::_exit(126);
       }
       setUp();
-      std::vector<char*> argv = {const_cast<char*>(MIXCONV_CLI_PATH)};
+      std::vector<char*> argv = {const_cast<char*>(program)};
       for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
       }
       argv.push_back(nullptr);
-      ::execv(MIXCONV_CLI_PATH, argv.data());
+      ::execv(program, argv.data());
       ::_exit(127);
     }
     int status = 0;
@@ -95,10 +114,6 @@ std::vector<std::size_t> MailEnds(const std::string& mailbox) {
   ends.push_back(mailbox.size());
   return ends;
 }
-
-constexpr fs::perms kReadAndSearch = fs::perms::owner_read | fs::perms::owner_exec |
-                                     fs::perms::group_read | fs::perms::group_exec |
-                                     fs::perms::others_read | fs::perms::others_exec;
 
 TEST_F(FailureInjectionTest, FileSizeLimitPartWayCountsOnlyTheMailsInTheFile) {
   constexpr rlim_t kLimit = 16 * 1024;
