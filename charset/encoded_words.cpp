@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::string_view kWordStart = "=?UTF-8?B?";
 constexpr std::string_view kWordEnd = "?=";
-constexpr std::string_view kFold = "\r\n ";
+constexpr std::string_view kFold = "\n ";
 constexpr std::size_t kMaxLineLength = 76;
 constexpr std::size_t kFoldedColumn = 1;
 // A word on a line of its own still gets this many bytes, however long the field name.

@@ -14,14 +14,19 @@ namespace mixconv {
 namespace {
 
 constexpr std::string_view kFieldEnd = ": ";
-constexpr std::string_view kLineEnd = "\r\n";
+// The engine's lines end in CR LF; Unix mbox readers (mutt) show a CR left before a separator.
+constexpr std::string_view kLogLineEnd = "\r\n";
+constexpr std::string_view kLineEnd = "\n";
+constexpr std::string_view kCarriageReturn = "\r";
+constexpr std::string_view kDateField = "Date: ";
+constexpr std::string_view kDateFieldName = "date";
 constexpr std::string_view kMimeLines =
-    "MIME-Version: 1.0\r\n"
-    "Content-Type: text/plain; charset=UTF-8\r\n"
-    "Content-Transfer-Encoding: 8bit\r\n";
+    "MIME-Version: 1.0\n"
+    "Content-Type: text/plain; charset=UTF-8\n"
+    "Content-Transfer-Encoding: 8bit\n";
 constexpr std::string_view kFromEscape = ">";
 constexpr std::string_view kAddressSeparator = ", ";
-constexpr std::string_view kFoldedAddressSeparator = ",\r\n ";
+constexpr std::string_view kFoldedAddressSeparator = ",\n ";
 constexpr std::string_view kAddressStart = " <";
 constexpr std::string_view kAddressEnd = ">";
 // A gateway mail's own MIME fields described its original text, not ours.
@@ -116,7 +121,7 @@ void Utf8MailWriter::AppendAddresses(const HeaderLineView& line, std::size_t fie
     }
   }
   if (line.addresses.empty()) {
-    AppendValue(line.bytes.substr(fieldLength, line.bytes.size() - fieldLength - kLineEnd.size()),
+    AppendValue(line.bytes.substr(fieldLength, line.bytes.size() - fieldLength - kLogLineEnd.size()),
                 fieldLength);
   }
 }
@@ -139,11 +144,13 @@ void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MailboxSink& ou
   const std::size_t fieldEnd = line.bytes.find(kFieldEnd);
   const std::size_t fieldLength =
       fieldEnd == std::string_view::npos ? 0 : fieldEnd + kFieldEnd.size();
-  const std::string_view withoutLineEnd = line.bytes.substr(0, line.bytes.size() - kLineEnd.size());
+  const std::string_view withoutLineEnd =
+      line.bytes.substr(0, line.bytes.size() - kLogLineEnd.size());
   line_.assign(line.bytes.substr(0, fieldLength));
   switch (line.field) {
     case HeaderField::Separator:
       line_.assign(withoutLineEnd);
+      mailTime_ = line.time;
       break;
     case HeaderField::Subject:
       AppendValue(withoutLineEnd.substr(fieldLength), fieldLength);
@@ -155,6 +162,7 @@ void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MailboxSink& ou
     case HeaderField::Date:
       line_.assign(withoutLineEnd);
       AppendZone(line.time);
+      hasDate_ = true;
       break;
   }
   line_ += kLineEnd;
@@ -176,6 +184,14 @@ bool Utf8MailWriter::ContinuesGatewayHeader(const CopiedLine& line) const {
 }
 
 void Utf8MailWriter::StartBody(std::string_view firstPiece, MailboxSink& out) {
+  // A gateway mail without a Date of its own: readers would show none, or today's.
+  if (!hasDate_) {
+    line_.assign(kDateField);
+    AppendIndexDate(line_, mailTime_);
+    AppendZone(mailTime_);
+    line_ += kLineEnd;
+    out.Write(line_);
+  }
   out.Write(kMimeLines);
   if (!IsEmptyLine(firstPiece)) {
     out.Write(kLineEnd);
@@ -188,7 +204,10 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
     if (atLineStart_ && IsMimeField(line.bytes)) {
       out.Write(kRenamedFieldPrefix);
     }
-    out.Write(decoder_.Decode(line.bytes, false));
+    if (atLineStart_ && EqualsIgnoringCase(FieldName(line.bytes), kDateFieldName)) {
+      hasDate_ = true;
+    }
+    WriteText(line.bytes, false, out);
     part_ = Part::GatewayHeader;
   } else {
     if (part_ != Part::Body) {
@@ -197,21 +216,45 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
     if (line.escapeFrom) {
       out.Write(kFromEscape);
     }
-    out.Write(decoder_.Decode(line.bytes, false));
+    WriteText(line.bytes, false, out);
   }
   if (!line.bytes.empty()) {
     atLineStart_ = line.bytes.back() == '\n';
   }
 }
 
+void Utf8MailWriter::WriteText(std::string_view bytes, bool endOfText, MailboxSink& out) {
+  std::string_view text = decoder_.Decode(bytes, endOfText);
+  if (pendingCr_ && !text.empty()) {
+    pendingCr_ = false;
+    if (text.front() != '\n') {
+      out.Write(kCarriageReturn);
+    }
+  }
+  for (std::size_t lineEnd = text.find(kLogLineEnd); lineEnd != std::string_view::npos;
+       lineEnd = text.find(kLogLineEnd)) {
+    out.Write(text.substr(0, lineEnd));
+    out.Write(kLineEnd);
+    text.remove_prefix(lineEnd + kLogLineEnd.size());
+  }
+  if (text.ends_with(kCarriageReturn)) {
+    pendingCr_ = true;
+    text.remove_suffix(kCarriageReturn.size());
+  }
+  out.Write(text);
+}
+
 void Utf8MailWriter::EndMail(const MailEnd& end, MailboxSink& out) {
-  out.Write(decoder_.Decode({}, true));
-  if (end.needsLineEnd) {
+  WriteText({}, true, out);
+  // A CR that ends the text ends its last line.
+  if (end.needsLineEnd || pendingCr_) {
     out.Write(kLineEnd);
   }
   if (part_ != Part::Body) {
     StartBody({}, out);
   }
+  // The empty line that mbox readers and splitters expect before the next separator.
+  out.Write(kLineEnd);
   if (decoder_.TakeInvalidSeen()) {
     std::array<char, 256> message{};
     std::snprintf(message.data(), message.size(), kInvalidBytesFormat, programName_.c_str(),
@@ -220,6 +263,8 @@ void Utf8MailWriter::EndMail(const MailEnd& end, MailboxSink& out) {
   }
   part_ = Part::Header;
   atLineStart_ = true;
+  pendingCr_ = false;
+  hasDate_ = false;
 }
 
 }  // namespace mixconv

@@ -1,6 +1,7 @@
 // The --utf8 form: MIME mail that today's readers show without any setting
 // changed. Texts are decoded from code page 932, header values that are not
-// ASCII become RFC 2047 encoded-words, and Date lines get their zone.
+// ASCII become RFC 2047 encoded-words, Date lines get their zone, and the
+// mailbox follows Unix mbox habits: LF line ends, an empty line after each mail.
 #pragma once
 
 #include <string>
@@ -28,12 +29,16 @@ class Utf8MailWriter final : public MailWriter {
   void AppendZone(std::int32_t time);
   bool ContinuesGatewayHeader(const CopiedLine& line) const;
   void StartBody(std::string_view firstPiece, MailboxSink& out);
+  void WriteText(std::string_view bytes, bool endOfText, MailboxSink& out);
 
   std::string programName_;
   Cp932Decoder decoder_;
   std::string line_;  // reused for each header line as written
   Part part_ = Part::Header;
   bool atLineStart_ = true;
+  bool pendingCr_ = false;  // a CR that ended a piece: its LF may start the next
+  bool hasDate_ = false;
+  std::int32_t mailTime_ = 0;
 };
 
 }  // namespace mixconv

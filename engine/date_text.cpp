@@ -1,6 +1,7 @@
 #include "date_text.h"
 
 #include <array>
+#include <charconv>
 
 #include "mail_writer.h"
 
@@ -76,6 +77,14 @@ std::tm CivilTime(long long seconds) {
   return time;
 }
 
+void AppendClockTime(std::string& out, const std::tm& time) {
+  AppendTwoDigits(out, time.tm_hour);
+  out += ':';
+  AppendTwoDigits(out, time.tm_min);
+  out += ':';
+  AppendTwoDigits(out, time.tm_sec);
+}
+
 }  // namespace
 
 const char* MonthAbbreviation(int month) {
@@ -97,6 +106,43 @@ std::tm BreakDownLocalTime(std::int32_t seconds) {
   std::tm epoch{};
   const long long offset = ToLocalTime(0, epoch) ? SecondsOfCivilTime(epoch) : 0;
   return CivilTime(seconds + offset);
+}
+
+void AppendNumber(std::string& out, int number) {
+  std::array<char, 16> digits{};
+  const char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
+  out.append(digits.data(), static_cast<std::size_t>(end - digits.data()));
+}
+
+void AppendTwoDigits(std::string& out, int number) {
+  if (number >= 0 && number < 10) {
+    out += '0';
+  }
+  AppendNumber(out, number);
+}
+
+void AppendIndexDate(std::string& out, std::int32_t seconds) {
+  const std::tm time = BreakDownLocalTime(seconds);
+  AppendTwoDigits(out, time.tm_mday);
+  out += ' ';
+  out += MonthAbbreviation(time.tm_mon + 1);
+  out += ' ';
+  AppendNumber(out, time.tm_year + kTmYearBase);
+  out += ' ';
+  AppendClockTime(out, time);
+}
+
+void AppendSeparatorDate(std::string& out, std::int32_t seconds) {
+  const std::tm time = BreakDownLocalTime(seconds);
+  out += WeekdayAbbreviation(time.tm_wday);
+  out += ' ';
+  out += MonthAbbreviation(time.tm_mon + 1);
+  out += ' ';
+  AppendTwoDigits(out, time.tm_mday);
+  out += ' ';
+  AppendClockTime(out, time);
+  out += ' ';
+  AppendNumber(out, time.tm_year + kTmYearBase);
 }
 
 }  // namespace mixconv

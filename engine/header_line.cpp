@@ -1,7 +1,5 @@
 #include "header_line.h"
 
-#include <array>
-#include <charconv>
 #include <string>
 #include <vector>
 
@@ -23,7 +21,6 @@ struct AddressOffsets {
 
 constexpr std::size_t kInitialLineCapacity = 2048;
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr int kTmYearBase = 1900;
 
 // Reused line after line, so that they grow only when a longer line comes.
 std::string LineBytes;
@@ -51,41 +48,23 @@ HeaderLine& HeaderLine::AppendLowerCase(std::string_view text) {
 }
 
 HeaderLine& HeaderLine::AppendNumber(int number) {
-  std::array<char, 16> digits{};
-  const char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
-  return Append({digits.data(), end});
+  mixconv::AppendNumber(LineBytes, number);
+  return *this;
 }
 
 HeaderLine& HeaderLine::AppendTwoDigits(int number) {
-  if (number >= 0 && number < 10) {
-    Append("0");
-  }
-  return AppendNumber(number);
+  mixconv::AppendTwoDigits(LineBytes, number);
+  return *this;
 }
 
 HeaderLine& HeaderLine::AppendIndexDate(std::int32_t seconds) {
-  const std::tm time = BreakDownLocalTime(seconds);
-  SetTime(seconds);
-  AppendTwoDigits(time.tm_mday).Append(" ");
-  Append(MonthAbbreviation(time.tm_mon + 1)).Append(" ");
-  AppendNumber(time.tm_year + kTmYearBase).Append(" ");
-  return AppendClockTime(time);
+  mixconv::AppendIndexDate(LineBytes, seconds);
+  return SetTime(seconds);
 }
 
 HeaderLine& HeaderLine::AppendSeparatorDate(std::int32_t seconds) {
-  const std::tm time = BreakDownLocalTime(seconds);
-  SetTime(seconds);
-  Append(WeekdayAbbreviation(time.tm_wday)).Append(" ");
-  Append(MonthAbbreviation(time.tm_mon + 1)).Append(" ");
-  AppendTwoDigits(time.tm_mday).Append(" ");
-  AppendClockTime(time).Append(" ");
-  return AppendNumber(time.tm_year + kTmYearBase);
-}
-
-HeaderLine& HeaderLine::AppendClockTime(const std::tm& time) {
-  AppendTwoDigits(time.tm_hour).Append(":");
-  AppendTwoDigits(time.tm_min).Append(":");
-  return AppendTwoDigits(time.tm_sec);
+  mixconv::AppendSeparatorDate(LineBytes, seconds);
+  return SetTime(seconds);
 }
 
 HeaderLine& HeaderLine::SetTime(std::int32_t seconds) {

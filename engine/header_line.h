@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <string_view>
 
 #include "mail_output.h"
@@ -39,8 +38,6 @@ class HeaderLine {
   void Finish();
 
  private:
-  HeaderLine& AppendClockTime(const std::tm& time);
-
   HeaderField field_;
   MailOutput& out_;
   std::int32_t time_ = 0;

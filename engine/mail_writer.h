@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace mixconv {
@@ -65,5 +66,8 @@ MailWriter& VerbatimMailWriter();
 // How far the local time that separator and Date lines show for this index
 // time is ahead of UTC, in seconds.
 int LocalTimeOffset(std::int32_t seconds);
+
+// The index time in local time as "DD Mon YYYY hh:mm:ss", the Date line's form.
+void AppendIndexDate(std::string& out, std::int32_t seconds);
 
 }  // namespace mixconv

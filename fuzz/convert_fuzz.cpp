@@ -104,14 +104,18 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Lines of the mailbox that start with "From ": every one must be a separator.
-std::size_t CountSeparators(std::string_view mailbox) {
+// Lines of the mailbox that start with "From ": every one must be a separator,
+// ending in CR LF in the default form, and after an empty line in the --utf8 form.
+std::size_t CountSeparators(std::string_view mailbox, bool utf8) {
   std::size_t separators = 0;
   for (std::size_t start = 0; start < mailbox.size();) {
     const std::size_t end = mailbox.find('\n', start);
     const std::string_view line = mailbox.substr(start, end - start);
     if (line.starts_with(kFromLineStart)) {
-      Check(line.starts_with(kSeparatorStart) && line.ends_with("\r"), "stray From line", line);
+      Check(line.starts_with(kSeparatorStart) && line.ends_with("\r") != utf8, "stray From line",
+            line);
+      Check(!utf8 || start == 0 || mailbox.substr(0, start).ends_with("\n\n"),
+            "no empty line before a separator", line);
       ++separators;
     }
     start = end == std::string_view::npos ? mailbox.size() : end + 1;
@@ -153,8 +157,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stoppedInMail = stoppedInMail || line.ends_with(kAbort) || line.ends_with(kSeekFailed);
   }
   const std::string mailbox = ReadFile(base + ".mbx");
-  Check(CountSeparators(mailbox) == outcome.converted + (stoppedInMail ? 1 : 0),
+  Check(CountSeparators(mailbox, utf8) == outcome.converted + (stoppedInMail ? 1 : 0),
         "separators do not match the mails converted");
   Check(mailbox.empty() || mailbox.back() == '\n', "mailbox ends inside a line");
+  Check(!utf8 || mailbox.empty() || mailbox.ends_with("\n\n"), "no empty line ends the mailbox");
   return 0;
 }

@@ -95,13 +95,13 @@ TEST(EncodedWordsTest, WordsHoldWholeCharactersAndLinesStayShort) {
     decoded += word;
   }
   EXPECT_EQ(decoded, text);
-  for (std::size_t end = out.find("\r\n");; end = out.find("\r\n", lineStart)) {
+  for (std::size_t end = out.find('\n');; end = out.find('\n', lineStart)) {
     const std::size_t lineEnd = end == std::string::npos ? out.size() : end;
     EXPECT_LE(lineEnd - lineStart, 76U) << out;
     if (end == std::string::npos) {
       break;
     }
-    lineStart = end + 2;
+    lineStart = end + 1;
     EXPECT_EQ(out[lineStart], ' ');
   }
 }
@@ -119,11 +119,54 @@ TEST(Utf8MailWriterTest, DateLinesGainTheZoneOfTheirLocalTime) {
   ::tzset();
   writer.WriteHeaderLine({HeaderField::Date, "Date: 14 Jun 2001 21:30:00\r\n", {}, kSummer}, sink);
   EXPECT_EQ(sink.text,
-            "Date: 12 Jan 2001 11:00:00 -0500\r\n"
-            "Date: 14 Jun 2001 12:00:00 -0400\r\n"
-            "Date: 14 Jun 2001 21:30:00 +0530\r\n");
+            "Date: 12 Jan 2001 11:00:00 -0500\n"
+            "Date: 14 Jun 2001 12:00:00 -0400\n"
+            "Date: 14 Jun 2001 21:30:00 +0530\n");
   ::setenv("TZ", "JST-9", 1);
   ::tzset();
+}
+
+// Two gateway mails, one with its own Date and one without, written piece by piece
+// as the engine hands them over.
+TEST(Utf8MailWriterTest, MailsEndInAnEmptyLineWithLfLineEndsAndEveryMailHasADate) {
+  ::setenv("TZ", "JST-9", 1);
+  ::tzset();
+  constexpr std::int32_t kIndexTime = 992535840;  // 2001-06-14 16:24 UTC
+  Utf8MailWriter writer("test");
+  StringSink sink;
+  const auto mail = [&](std::initializer_list<std::string_view> pieces, bool needsLineEnd) {
+    writer.WriteHeaderLine(
+        {HeaderField::Separator, "From - Fri Jun 15 01:24:00 2001\r\n", {}, kIndexTime}, sink);
+    writer.WriteHeaderLine({HeaderField::Subject, "Subject: Re\r\n", {}, kIndexTime}, sink);
+    for (const std::string_view piece : pieces) {
+      writer.WriteCopiedLine({piece, false, true}, sink);
+    }
+    writer.EndMail({1, needsLineEnd}, sink);
+  };
+  mail({"Date: Thu, 14 Jun 2001 09:00:00 -0700\r\n", "\r\n", "one\r", "\ntwo\rstill two\r\n"},
+       false);
+  mail({"From: a@example.com\r\n", "body\r"}, true);
+  EXPECT_EQ(sink.text,
+            "From - Fri Jun 15 01:24:00 2001\n"
+            "Subject: Re\n"
+            "Date: Thu, 14 Jun 2001 09:00:00 -0700\n"
+            "MIME-Version: 1.0\n"
+            "Content-Type: text/plain; charset=UTF-8\n"
+            "Content-Transfer-Encoding: 8bit\n"
+            "\n"
+            "one\n"
+            "two\rstill two\n"
+            "\n"
+            "From - Fri Jun 15 01:24:00 2001\n"
+            "Subject: Re\n"
+            "From: a@example.com\n"
+            "Date: 15 Jun 2001 01:24:00 +0900\n"
+            "MIME-Version: 1.0\n"
+            "Content-Type: text/plain; charset=UTF-8\n"
+            "Content-Transfer-Encoding: 8bit\n"
+            "\n"
+            "body\n"
+            "\n");
 }
 
 }  // namespace

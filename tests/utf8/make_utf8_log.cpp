@@ -64,6 +64,13 @@ MailLogBuilder Utf8Log() {
               CrLfLines({"DEF67890" + Sjis("さんは不在です"), Sjis("出張中です。")}), kJune14 + 6);
   // 8: headers only.
   log.AddMail(kind::kReceived, ReceivedMail("Desk", "2001/06/17 08:00", "empty", {}), kJune14 + 7);
+  // 9 and 10: texts whose first line a reader could take for a header line.
+  log.AddMail(kind::kReceived,
+              ReceivedMail("Desk", "2001/06/18 12:00", "indented", {"  Dear member,", "Thanks."}),
+              kJune14 + 8);
+  log.AddMail(kind::kReceived,
+              ReceivedMail("Desk", "2001/06/19 12:00", "phone", {"TEL:03-1234-5678", "Call me."}),
+              kJune14 + 9);
   return log;
 }
 

@@ -56,20 +56,20 @@ class Utf8MailboxTest(unittest.TestCase):
         self.assertEqual(self.run_result.returncode, 0, self.run_result.stderr)
         self.assertEqual(self.run_result.stderr,
                          "mixconv-cli: mail 3: bytes that are not Shift_JIS became U+FFFD\n")
-        self.assertIn("convert 7/8 mail", self.run_result.stdout)
-        self.assertEqual(len(self.mails), 7)
+        self.assertIn("convert 9/10 mail", self.run_result.stdout)
+        self.assertEqual(len(self.mails), 9)
 
     def test_code_page_932_characters_and_from_lines(self):
         self.assertMail(self.mails[0], CP932_DIFFERENCES, ("営業部\u3000佐藤", "abc12345@members.example.jp"),
                         datetime.datetime(2001, 6, 14, 16, 24, tzinfo=JST),
                         CP932_DIFFERENCES + "\n>From the desk\n>>From the archive\n")
         self.assertAddress(self.mails[0]["to"], *USER)
-        self.assertTrue(self.raw.startswith(b"From - Thu Jun 14 16:24:00 2001\r\nSubject: "))
+        self.assertTrue(self.raw.startswith(b"From - Thu Jun 14 16:24:00 2001\nSubject: "))
 
     def test_long_subject_is_folded_and_an_empty_first_line_is_not_doubled(self):
         self.assertMail(self.mails[1], "長い件名の試験です。" * 6, ("J. Smith", "abc12345@members.example.jp"),
                         datetime.datetime(2001, 6, 15, 9, 5, tzinfo=JST), "Hello.\n")
-        encoded_lines = [line for line in self.raw.split(b"\r\n") if b"=?UTF-8?B?" in line]
+        encoded_lines = [line for line in self.raw.split(b"\n") if b"=?UTF-8?B?" in line]
         self.assertTrue(all(len(line) <= 76 for line in encoded_lines), encoded_lines)
         self.assertTrue(any(line.startswith(b" =?UTF-8?B?") for line in encoded_lines))
 
@@ -77,11 +77,12 @@ class Utf8MailboxTest(unittest.TestCase):
         self.assertMail(self.mails[2], "ok", ("佐藤", "abc12345@members.example.jp"),
                         datetime.datetime(2001, 6, 16, 10, 0, tzinfo=JST),
                         "bad \ufffd\nworse \ufffd end\n")
-        self.assertIn(b"bad \xef\xbf\xbd\r\nworse", self.raw)
+        self.assertIn(b"bad \xef\xbf\xbd\nworse", self.raw)
 
-    def test_gateway_mail_keeps_its_own_header_lines(self):
+    def test_gateway_mail_keeps_its_own_header_lines_and_gets_a_date(self):
         mail = self.mails[3]
         self.assertEqual(mail["subject"], "Re: photos")
+        self.assertEqual(mail["date"].datetime, datetime.datetime(2001, 6, 14, 16, 24, 3, tzinfo=JST))
         self.assertAddress(mail["from"], "Friend", "friend@example.com")
         self.assertIn("ISO-2022-JP", mail["x-original-content-type"])
         self.assertEqual(mail.get_content_charset(), "utf-8")
@@ -98,6 +99,17 @@ class Utf8MailboxTest(unittest.TestCase):
     def test_mail_without_text_has_an_empty_body(self):
         self.assertMail(self.mails[6], "empty", ("Desk", "abc12345@members.example.jp"),
                         datetime.datetime(2001, 6, 17, 8, 0, tzinfo=JST), "")
+
+    def test_texts_that_look_like_header_lines_stay_text(self):
+        self.assertMail(self.mails[7], "indented", ("Desk", "abc12345@members.example.jp"),
+                        datetime.datetime(2001, 6, 18, 12, 0, tzinfo=JST), "  Dear member,\nThanks.\n")
+        self.assertMail(self.mails[8], "phone", ("Desk", "abc12345@members.example.jp"),
+                        datetime.datetime(2001, 6, 19, 12, 0, tzinfo=JST), "TEL:03-1234-5678\nCall me.\n")
+
+    def test_unix_mbox_layout(self):
+        self.assertNotIn(b"\r", self.raw)
+        self.assertTrue(self.raw.endswith(b"\n\n"))
+        self.assertEqual(self.raw.count(b"\nFrom - "), self.raw.count(b"\n\nFrom - "))
 
 
 if __name__ == "__main__":
