@@ -9,7 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev fonts-noto-cjk)
+# The last four: the mail programs the tests open the --utf8 mailbox with.
+PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev fonts-noto-cjk
+  procmail mb2md neomutt tmux)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 FUZZ_SEED=1

@@ -6,26 +6,14 @@ import datetime
 import email
 import email.policy
 import mailbox
-import os
-import pathlib
-import subprocess
 import sys
 import tempfile
 import unittest
 
-MAKE_LOG, CLI = sys.argv[1], sys.argv[2]
+from utf8_log import CONVERTED_MAILS, USER, convert
+
 JST = datetime.timezone(datetime.timedelta(hours=9))
 CP932_DIFFERENCES = "\uff5e\uff3c\u2225\uff0d\uffe0\uffe1\uffe2"
-USER = ("山田 太郎", "taro@example.jp")
-
-
-def convert(work):
-    base = pathlib.Path(work) / "UTF8"
-    subprocess.run([MAKE_LOG, str(base)], check=True)
-    env = dict(os.environ, TZ="JST-9", LC_ALL="C.UTF-8")
-    run = subprocess.run([CLI, "--utf8", "--name", USER[0], "--email", USER[1], str(base)],
-                         env=env, capture_output=True, text=True)
-    return run, base.with_suffix(".mbx")
 
 
 class Utf8MailboxTest(unittest.TestCase):
@@ -57,7 +45,7 @@ class Utf8MailboxTest(unittest.TestCase):
         self.assertEqual(self.run_result.stderr,
                          "mixconv-cli: mail 3: bytes that are not Shift_JIS became U+FFFD\n")
         self.assertIn("convert 9/10 mail", self.run_result.stdout)
-        self.assertEqual(len(self.mails), 9)
+        self.assertEqual(len(self.mails), CONVERTED_MAILS)
 
     def test_code_page_932_characters_and_from_lines(self):
         self.assertMail(self.mails[0], CP932_DIFFERENCES, ("営業部\u3000佐藤", "abc12345@members.example.jp"),

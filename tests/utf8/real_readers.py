@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""Opens the generated log's --utf8 mailbox with the programs people use on it:
+formail and mb2md must split it into exactly its mails, and neomutt, with no
+settings, must list every mail and show no stray carriage return in any."""
+
+import email
+import email.policy
+import mailbox
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from utf8_log import CONVERTED_MAILS, convert
+
+TIMEOUT_SECONDS = 10
+
+
+def subjects(messages):
+    return [message["subject"] for message in messages]
+
+
+def parse(path):
+    return email.message_from_bytes(path.read_bytes(), policy=email.policy.default)
+
+
+class RealReadersTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.TemporaryDirectory()
+        cls.dir = pathlib.Path(cls.work.name)
+        run, cls.mbox = convert(cls.dir)
+        assert run.returncode == 0, run.stderr
+        box = mailbox.mbox(cls.mbox, factory=lambda f: email.message_from_binary_file(
+            f, policy=email.policy.default), create=False)
+        cls.expected = subjects(box)
+        box.close()
+        assert len(cls.expected) == CONVERTED_MAILS
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.work.cleanup()
+
+    def require(self, program, package):
+        if shutil.which(program) is None:
+            self.fail(f"{program} is not installed (Debian package {package}; ./dev.sh test installs it)")
+
+    def test_formail_splits_every_mail(self):
+        self.require("formail", "procmail")
+        parts = self.dir / "formail"
+        parts.mkdir()
+        with open(self.mbox, "rb") as mbox:
+            subprocess.run(["formail", "-s", "sh", "-c", 'cat > "$0.$FILENO"', str(parts / "mail")],
+                           stdin=mbox, check=True)
+        files = sorted(parts.iterdir())
+        self.assertEqual(subjects(parse(path) for path in files), self.expected)
+        for path in files:
+            self.assertEqual(path.read_bytes().count(b"\nFrom - "), 0, path.name)
+
+    def test_mb2md_makes_one_maildir_message_per_mail(self):
+        self.require("mb2md", "mb2md")
+        maildir = self.dir / "maildir"
+        subprocess.run(["mb2md", "-s", str(self.mbox), "-d", str(maildir)], check=True,
+                       capture_output=True, env=dict(os.environ, HOME=str(self.dir)))
+        files = [path for path in maildir.rglob("*") if path.is_file()]
+        self.assertEqual(sorted(subjects(parse(path) for path in files)), sorted(self.expected))
+
+    def test_neomutt_lists_every_mail_and_shows_no_carriage_return(self):
+        self.require("neomutt", "neomutt")
+        self.require("tmux", "tmux")
+        home = self.dir / "home"
+        (home / "Mail").mkdir(parents=True)
+        socket = str(self.dir / "tmux")
+        tmux = ["tmux", "-S", socket]
+        subprocess.run(tmux + ["new-session", "-d", "-x", "200", "-y", "50",
+                               "env", f"HOME={home}", "LANG=C.UTF-8", "LC_ALL=C.UTF-8",
+                               "neomutt", "-n", "-F", "/dev/null", "-R", "-f", str(self.mbox)],
+                       check=True)
+        try:
+            def screen_with(text):
+                deadline = time.monotonic() + TIMEOUT_SECONDS
+                while True:
+                    screen = subprocess.run(tmux + ["capture-pane", "-p"], check=True,
+                                            capture_output=True, text=True).stdout
+                    if text in screen or time.monotonic() > deadline:
+                        return screen
+                    time.sleep(0.1)
+
+            index = screen_with(f"Msgs:{CONVERTED_MAILS} ")
+            self.assertIn(f"Msgs:{CONVERTED_MAILS} ", index)
+            for subject in self.expected:
+                self.assertIn(subject[:20], index)
+            subprocess.run(tmux + ["send-keys", "Enter"], check=True)
+            for number in range(1, CONVERTED_MAILS + 1):
+                page = screen_with(f" {number}/{CONVERTED_MAILS}: ")
+                self.assertIn(f" {number}/{CONVERTED_MAILS}: ", page)
+                self.assertNotIn("^M", page)
+                subprocess.run(tmux + ["send-keys", "j"], check=True)
+        finally:
+            subprocess.run(tmux + ["kill-server"], check=False)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1])
