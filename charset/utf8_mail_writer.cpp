@@ -121,8 +121,9 @@ void Utf8MailWriter::AppendAddresses(const HeaderLineView& line, std::size_t fie
     }
   }
   if (line.addresses.empty()) {
-    AppendValue(line.bytes.substr(fieldLength, line.bytes.size() - fieldLength - kLogLineEnd.size()),
-                fieldLength);
+    AppendValue(
+        line.bytes.substr(fieldLength, line.bytes.size() - fieldLength - kLogLineEnd.size()),
+        fieldLength);
   }
 }
 

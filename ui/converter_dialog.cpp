@@ -1,6 +1,7 @@
 #include "ui/converter_dialog.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 
 #include "charset/cp932.h"
+#include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_builder.h"
@@ -18,6 +20,8 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+
+#include <stdexcept>
 
 namespace mixconv::ui {
 
@@ -30,6 +34,11 @@ constexpr char kIndexSuffix[] = "mix";
 constexpr UINT IDM_ABOUTBOX = 0x0010;
 constexpr WPARAM kSysCommandMask = 0xFFF0;
 #endif
+
+void ReportError(const QString& what) {
+  ReportLine(
+      QStringLiteral("%1: %2").arg(QLatin1String(kProgramName), what).toLocal8Bit().constData());
+}
 
 // The dropped file when it is a mail index or its text file partner.
 QString DroppedLogFile(const QMimeData* data) {
@@ -48,6 +57,7 @@ ConverterDialog::ConverterDialog() {
   m_editName = findChild<QLineEdit*>(QStringLiteral("IDC_USER_NAME"));
   m_editMail = findChild<QLineEdit*>(QStringLiteral("IDC_MAIL_ADDRESS"));
   m_editPath = findChild<QLineEdit*>(QStringLiteral("IDC_MIX_PATH"));
+  m_checkUtf8 = findChild<QCheckBox*>(QStringLiteral("IDC_UTF8_FORM"));
   // Modal to nothing: the result log window must stay usable while this dialog runs.
   setWindowModality(Qt::WindowModal);
   setAcceptDrops(true);
@@ -72,15 +82,22 @@ void ConverterDialog::accept() {
   // The mailbox holds Shift_JIS only: a field it cannot hold is reported, not mangled.
   for (const auto& [field, text] : {std::pair{"name", &name}, std::pair{"e-mail", &mail}}) {
     if (!text->ok()) {
-      ReportLine(QStringLiteral("%1: %2: %3")
-                     .arg(QLatin1String(kProgramName), QLatin1String(field),
-                          QString::fromStdString(text->error))
-                     .toLocal8Bit()
-                     .constData());
+      ReportError(
+          QStringLiteral("%1: %2").arg(QLatin1String(field), QString::fromStdString(text->error)));
       return;
     }
   }
-  ConvertMailLog(kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str());
+  if (!m_checkUtf8->isChecked()) {
+    ConvertMailLog(kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str());
+    return;
+  }
+  try {
+    Utf8MailWriter writer(kProgramName);
+    RunConversion({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str(),
+                   ServiceMailDomain, &writer});
+  } catch (const std::runtime_error& error) {
+    ReportError(QString::fromStdString(error.what()));
+  }
 }
 
 void ConverterDialog::OnBrowse() {

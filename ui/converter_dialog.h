@@ -5,6 +5,7 @@
 
 #include "ui/result_log_dialog.h"
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -41,6 +42,7 @@ class ConverterDialog : public QDialog {
   QLineEdit* m_editName;
   QLineEdit* m_editMail;
   QLineEdit* m_editPath;
+  QCheckBox* m_checkUtf8;  // unchecked: the mailbox as the original converter wrote it
 #ifdef Q_OS_WIN
   bool m_aboutEntryAdded = false;
 #endif

@@ -1,5 +1,6 @@
 #include "ui/dialog_builder.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
@@ -22,6 +23,9 @@ QWidget* CreateControl(const ControlTemplate& control, QDialog& dialog) {
     auto* button = new QPushButton(control.text, &dialog);
     button->setDefault(control.HasStyle("default"));
     return button;
+  }
+  if (control.kind == QLatin1String("checkbox")) {
+    return new QCheckBox(control.text, &dialog);
   }
   if (control.kind == QLatin1String("edit")) {
     auto* edit = new QLineEdit(control.text, &dialog);

@@ -15,7 +15,7 @@ inline constexpr int kNoControlId = -1;
 struct ControlTemplate {
   int id = kNoControlId;
   QString name;  // the ID's symbolic name, such as "IDC_MIX_PATH"
-  QString kind;  // "button", "edit", "static", "listbox" or "icon"
+  QString kind;  // "button", "checkbox", "edit", "static", "listbox" or "icon"
   QString text;
   QRect rect;  // in dialog units
   QStringList styles;

@@ -1,8 +1,6 @@
 // mixconv-cli as a user runs it: a separate process, its streams and its exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,35 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quoted(const std::string& argument) {
-  std::string quoted = "'";
-  for (const char c : argument) {
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return quoted + "'";
-}
-
 class CliTest : public ::testing::Test {
  protected:
   CliRun RunCli(const std::vector<std::string>& arguments) const {
-    std::string command = "cd " + Quoted(dir_.path().string()) + " && TZ=JST-9 LC_ALL=C.UTF-8 " +
-                          Quoted(MIXCONV_CLI_PATH);
-    for (const std::string& argument : arguments) {
-      command += " " + Quoted(argument);
-    }
-    command += " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    CliRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFileBytes(dir_.path() / "out.txt");
-    run.err = ReadFileBytes(dir_.path() / "err.txt");
-    return run;
+    return RunProgramIn(dir_.path(), MIXCONV_CLI_PATH, arguments);
   }
 
   void WriteLog(const std::string& base, const MailLogBuilder& log) const {
@@ -156,9 +129,7 @@ TEST_F(CliTest, SampleLogConvertsToTheGoldenMailbox) {
 
 TEST_F(CliTest, SampleGeneratorWritesTheCommittedLog) {
   const fs::path samples = MIXCONV_SAMPLES_DIR;
-  const std::string command =
-      Quoted(MIXCONV_MAKE_SAMPLE_PATH) + " " + Quoted((dir_.path() / "FRESH").string());
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_EQ(RunProgramIn(dir_.path(), MIXCONV_MAKE_SAMPLE_PATH, {"FRESH"}).status, 0);
   EXPECT_EQ(ReadFileBytes(dir_.path() / "FRESH.MIX"), ReadFileBytes(samples / "SAMPLE.MIX"));
   EXPECT_EQ(ReadFileBytes(dir_.path() / "FRESH.TXT"), ReadFileBytes(samples / "SAMPLE.TXT"));
 }

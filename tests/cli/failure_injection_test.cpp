@@ -27,12 +27,6 @@ constexpr fs::perms kReadAndSearch = fs::perms::owner_read | fs::perms::owner_ex
                                      fs::perms::group_read | fs::perms::group_exec |
                                      fs::perms::others_read | fs::perms::others_exec;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 // Where root would be let through anyway, the child gives up root first.
 void DropRoot() {
   if (::geteuid() == 0) {

@@ -4,6 +4,10 @@
 #include <ctime>
 #include <random>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
 namespace mixconv::testing {
 
 void PinTimeZone() {
@@ -55,6 +59,36 @@ Conversion ConvertLog(const MailLogBuilder& log) {
   log.WriteFiles(base);
   return ConvertPath(base.string() + ".MIX", base.string() + ".mbx");
 }
+
+#ifndef _WIN32
+namespace {
+
+std::string Quoted(const std::string& argument) {
+  std::string quoted = "'";
+  for (const char c : argument) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+}  // namespace
+
+CliRun RunProgramIn(const std::filesystem::path& dir, const std::string& program,
+                    const std::vector<std::string>& arguments) {
+  std::string command =
+      "cd " + Quoted(dir.string()) + " && TZ=JST-9 LC_ALL=C.UTF-8 " + Quoted(program);
+  for (const std::string& argument : arguments) {
+    command += " " + Quoted(argument);
+  }
+  command += " >out.txt 2>err.txt";
+  const int status = std::system(command.c_str());
+  CliRun run;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadFileBytes(dir / "out.txt");
+  run.err = ReadFileBytes(dir / "err.txt");
+  return run;
+}
+#endif
 
 std::size_t CountSeparators(const std::string& mailbox) {
   std::size_t count = 0;

@@ -48,6 +48,17 @@ Conversion ConvertPath(const std::string& indexPath, const std::string& mailboxP
 // Writes the log into a fresh directory as LOG.MIX / LOG.TXT and converts it.
 Conversion ConvertLog(const MailLogBuilder& log);
 
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs program as a user would, in dir with TZ=JST-9 and a UTF-8 locale; its
+// streams go through files in dir.
+CliRun RunProgramIn(const std::filesystem::path& dir, const std::string& program,
+                    const std::vector<std::string>& arguments);
+
 // "From - " lines in a mailbox, one per mail written or stopped inside.
 std::size_t CountSeparators(const std::string& mailbox);
 

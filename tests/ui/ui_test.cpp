@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -73,7 +74,7 @@ TEST(DialogTemplateTest, ControlsSitWhereTheTemplateSaysInTabOrder) {
   ConverterDialog dialog;
   EXPECT_EQ(dialog.windowTitle(), "mixconv");
   const DialogUnits units(dialog.font());
-  EXPECT_EQ(dialog.size(), units.ToPixels(QSize(235, 129)));
+  EXPECT_EQ(dialog.size(), units.ToPixels(QSize(235, 133)));
   auto* ok = Control<QPushButton>(dialog, "IDOK");
   EXPECT_EQ(ok->geometry(), units.ToPixels(QRect(178, 7, 50, 14)));
   EXPECT_TRUE(ok->isDefault());
@@ -83,13 +84,16 @@ TEST(DialogTemplateTest, ControlsSitWhereTheTemplateSaysInTabOrder) {
             "指定してください。");
 
   QStringList tabOrder;
-  for (QWidget* widget = ok; tabOrder.size() < 6; widget = widget->nextInFocusChain()) {
+  for (QWidget* widget = ok; tabOrder.size() < 7; widget = widget->nextInFocusChain()) {
     if (widget->focusPolicy() & Qt::TabFocus) {
       tabOrder.append(widget->objectName());
     }
   }
   EXPECT_EQ(tabOrder, (QStringList{"IDOK", "IDCANCEL", "IDC_MIX_PATH", "IDC_BROWSE",
-                                   "IDC_USER_NAME", "IDC_MAIL_ADDRESS"}));
+                                   "IDC_USER_NAME", "IDC_MAIL_ADDRESS", "IDC_UTF8_FORM"}));
+  auto* form = Control<QCheckBox>(dialog, "IDC_UTF8_FORM");
+  EXPECT_FALSE(form->isChecked());
+  EXPECT_EQ(form->geometry(), units.ToPixels(QRect(7, 116, 221, 10)));
   EXPECT_EQ(dialog.resultLog().windowTitle(), "変換結果");
 }
 
@@ -148,6 +152,41 @@ TEST_F(ConverterDialogTest, RunsAppendAndTheMailboxHoldsTheLastRun) {
   Field("IDC_USER_NAME")->setText("smile 😀");
   dialog_.accept();
   EXPECT_EQ(LogLines().back(), "mixconv: name: contains U+1F600, which has no Shift_JIS form");
+}
+
+// The same mailbox as mixconv-cli writes, in either form, from the sample log.
+TEST_F(ConverterDialogTest, TheFormCheckBoxPicksTheCliForm) {
+  testing::PinTimeZone();
+  const std::filesystem::path samples = MIXCONV_SAMPLES_DIR;
+  auto* form = Control<QCheckBox>(dialog_, "IDC_UTF8_FORM");
+  dialog_.show();
+  for (const bool utf8 : {false, true}) {
+    const TempDir byDialog;
+    const TempDir byCli;
+    for (const TempDir* dir : {&byDialog, &byCli}) {
+      for (const char* file : {"SAMPLE.MIX", "SAMPLE.TXT"}) {
+        std::filesystem::copy_file(samples / file, dir->path() / file);
+      }
+    }
+    std::vector<std::string> arguments = {"--name", "山田 太郎", "--email", "taro@example.jp"};
+    if (utf8) {
+      arguments.push_back("--utf8");
+      ClickAsUser(form);
+    }
+    arguments.push_back("SAMPLE.MIX");
+    ASSERT_EQ(form->isChecked(), utf8);
+    ASSERT_EQ(testing::RunProgramIn(byCli.path(), MIXCONV_CLI_PATH, arguments).status, 0);
+
+    Field("IDC_MIX_PATH")
+        ->setText(QString::fromStdString((byDialog.path() / "SAMPLE.MIX").string()));
+    Field("IDC_USER_NAME")->setText("山田 太郎");
+    Field("IDC_MAIL_ADDRESS")->setText("taro@example.jp");
+    dialog_.accept();
+    EXPECT_EQ(LogLines().back(), "convert 5/6 mail");
+    EXPECT_EQ(testing::ReadFileBytes(byDialog.path() / "SAMPLE.mbx"),
+              testing::ReadFileBytes(byCli.path() / "SAMPLE.mbx"))
+        << (utf8 ? "--utf8" : "default form");
+  }
 }
 
 TEST_F(ConverterDialogTest, EnterInTheResultLogAfterAConversionEndsTheProgram) {
