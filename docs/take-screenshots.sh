@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: the main dialog, the result log after converting the
-# sample log, and the about box, in a real X server with a window manager.
+# sample log in the --utf8 form, and the about box, in a real X server with a
+# window manager; then checks that mailbox against mixconv-cli --utf8's.
 # Needs (as root): apt-get install xvfb openbox xdotool imagemagick fonts-noto-cjk
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,17 +24,17 @@ main=$(xdotool search --sync --onlyvisible --name '^mixconv$' | head -n 1)
 sleep 0.5
 xdotool windowmove --sync "$main" 20 40
 xdotool windowactivate --sync "$main"
-# Tab order: OK, Cancel, path, Browse, name, address.
+# Tab order: OK, Cancel, path, Browse, name, address, form check box.
 xdotool key Tab Tab && xdotool type --delay 5 "$work/SAMPLE.MIX"
 xdotool key Tab Tab && xdotool type --delay 5 "Morvath"
 xdotool key Tab && xdotool type --delay 5 "morvath@example.jp"
-xdotool key Return
+xdotool key Tab space Return
 log=$(xdotool search --sync --onlyvisible --name '変換結果' | head -n 1)
 sleep 0.5
 xdotool windowmove --sync "$log" 560 40
 sleep 0.5
 # The about entry sits in the main dialog's context menu on this platform.
-xdotool mousemove --window "$main" 150 230 click 3
+xdotool mousemove --window "$main" 100 60 click 3
 sleep 0.5
 xdotool key Down Return
 about=$(xdotool search --sync --onlyvisible --name 'ﾊﾞｰｼﾞｮﾝ情報 mixconv' | head -n 1)
@@ -42,3 +43,9 @@ xdotool windowmove --sync "$about" 40 380
 sleep 1
 import -window root docs/screenshot.png
 kill $app
+
+mkdir "$work/cli"
+cp samples/SAMPLE.MIX samples/SAMPLE.TXT "$work/cli/"
+TZ=JST-9 LC_ALL=C.UTF-8 build/dev/cli/mixconv-cli --quiet --utf8 --name Morvath \
+  --email morvath@example.jp "$work/cli/SAMPLE.MIX"
+cmp "$work/SAMPLE.mbx" "$work/cli/SAMPLE.mbx" && echo "the desktop program's mailbox equals mixconv-cli --utf8's"
