@@ -14,6 +14,8 @@ int StreamReport::AddLine(const char* text) {
     std::FILE* stream = isError ? stderr : stdout;
     std::fputs(text, stream);
     std::fputc('\n', stream);
+    // Lines keep their order where both streams go to one file or pipe.
+    std::fflush(stream);
   }
   return 0;
 }

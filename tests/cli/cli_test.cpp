@@ -64,6 +64,13 @@ TEST_F(CliTest, ErrorsGoToStandardErrorAndFailTheRun) {
   EXPECT_EQ(quiet.status, 1);
   EXPECT_EQ(quiet.out, "");
   EXPECT_EQ(quiet.err, "mixconv-cli: MISSING.MIX file open failed.\n");
+
+  // Both streams into one file: the lines in the order they were reported.
+  const CliRun merged =
+      RunProgramIn(dir_.path(), "/bin/sh",
+                   {"-c", "exec \"$0\" \"$@\" 2>&1", MIXCONV_CLI_PATH, "A", "MISSING", "C"});
+  EXPECT_EQ(merged.out,
+            "convert 1/1 mail\nmixconv-cli: MISSING.MIX file open failed.\nconvert 1/1 mail\n");
 }
 
 TEST_F(CliTest, IncompleteConversionsFailTheRun) {
