@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "convert.h"
 #include "convert_one_mail.h"
 #include "header_line.h"
+#include "log_file_name.h"
 #include "mail_index.h"
 #include "mail_output.h"
 #include "mail_reader.h"
@@ -50,13 +52,17 @@ std::string BaseName(std::string_view indexPath) {
   return std::string(indexPath);
 }
 
-InputFile OpenInput(const std::string& path) {
+InputFile OpenInput(const std::string& requestedPath) {
+  const std::optional<std::string> path = FindLogFile(requestedPath);
+  if (!path) {
+    return nullptr;
+  }
   // Some platforms open a directory for reading; none can read a log from one.
   std::error_code ignored;
-  InputFile file(std::filesystem::is_directory(path, ignored) ? nullptr
-                                                              : std::fopen(path.c_str(), "rb"));
+  InputFile file(std::filesystem::is_directory(*path, ignored) ? nullptr
+                                                               : std::fopen(path->c_str(), "rb"));
   if (!file) {
-    ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, path.c_str());
+    ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, path->c_str());
   }
   return file;
 }

@@ -4,6 +4,8 @@
 namespace mixconv::messages {
 
 inline constexpr char kFileOpenFailed[] = "%s: %s file open failed.";
+inline constexpr char kFileNameAmbiguous[] =
+    "%s: %s file open failed: %u files have this name in different case.";
 inline constexpr char kFileSeekFailed[] = "%s: file seek failed.";
 inline constexpr char kFileReadError[] = "%s: file read error.";
 inline constexpr char kFileWriteError[] = "%s: file write error.";

@@ -73,6 +73,15 @@ TEST_F(CliTest, ErrorsGoToStandardErrorAndFailTheRun) {
             "convert 1/1 mail\nmixconv-cli: MISSING.MIX file open failed.\nconvert 1/1 mail\n");
 }
 
+TEST_F(CliTest, LowerCaseLogFilesConvert) {
+  WriteLog("TMP", kSentMail);
+  fs::rename(dir_.path() / "TMP.MIX", dir_.path() / "log.mix");
+  fs::rename(dir_.path() / "TMP.TXT", dir_.path() / "log.txt");
+  const CliRun run = RunCli({"log.mix"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasMailbox("log"));
+}
+
 TEST_F(CliTest, IncompleteConversionsFailTheRun) {
   WriteLog("SHORT", MailLogBuilder().AddMail(kind::kSent, "Desk\r\n").ClaimCount(2));
   const CliRun shortIndex = RunCli({"SHORT"});

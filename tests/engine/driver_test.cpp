@@ -38,6 +38,34 @@ TEST_F(DriverTest, IndexPathsNameTheThreeFiles) {
   EXPECT_TRUE(ConvertIn("mail.old/LOG", "mail.old/LOG", "mail.old/LOG.mbx").mailboxExists);
 }
 
+// As copies from old FAT media often are: log.mix and log.txt.
+TEST_F(DriverTest, LogFilesInAnotherCaseAreFoundAndTheMailboxKeepsTheGivenName) {
+  namespace fs = std::filesystem;
+  MailLogBuilder().AddMail(kind::kSent, kSentText).WriteFiles(dir_.path() / "TMP");
+  fs::rename(dir_.path() / "TMP.MIX", dir_.path() / "log.mix");
+  fs::rename(dir_.path() / "TMP.TXT", dir_.path() / "log.txt");
+  for (const char* base : {"log", "LOG", "Log"}) {
+    for (const std::string& path : {std::string(base), std::string(base) + ".mix"}) {
+      const Conversion conversion = ConvertPath(
+          (dir_.path() / path).string(), (dir_.path() / (std::string(base) + ".mbx")).string());
+      EXPECT_TRUE(conversion.outcome.complete) << path;
+      EXPECT_TRUE(conversion.mailboxExists) << path;
+      EXPECT_EQ(conversion.lines, Lines{"convert 1/1 mail"}) << path;
+    }
+  }
+#ifndef _WIN32
+  // Where the names in different case are several, none is picked.
+  fs::copy_file(dir_.path() / "log.txt", dir_.path() / "Log.Txt");
+  const std::string base = (dir_.path() / "log").string();
+  const Conversion ambiguous = ConvertPath(base, base + ".mbx");
+  EXPECT_EQ(ambiguous.lines,
+            Lines{"mixconv: " + base +
+                  ".TXT file open failed: 2 files have this name in different case."});
+  fs::copy_file(dir_.path() / "log.txt", dir_.path() / "log.TXT");
+  EXPECT_TRUE(ConvertPath(base, base + ".mbx").outcome.complete);
+#endif
+}
+
 TEST_F(DriverTest, FilesThatCannotBeOpenedAreNamed) {
   const Conversion empty = ConvertPath("", ".mbx");
   EXPECT_EQ(empty.lines, Lines{"mixconv: .MIX file open failed."});

@@ -1,0 +1,49 @@
+#include "log_file_name.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string_view>
+
+#include "line_text.h"
+#include "messages.h"
+#include "report.h"
+#include "run_context.h"
+
+namespace mixconv {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+}  // namespace
+
+std::optional<std::string> FindLogFile(const std::string& path) {
+  std::error_code error;
+  const fs::path wanted(path);
+  if (fs::exists(wanted, error) || !wanted.has_filename()) {
+    return path;
+  }
+  const fs::path directory = wanted.has_parent_path() ? wanted.parent_path() : fs::path(".");
+  const std::string name = wanted.filename().string();
+  std::optional<fs::path> found;
+  unsigned matches = 0;
+  for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
+       entry.increment(error)) {
+    if (EqualIgnoringAsciiCase(entry->path().filename().string(), name)) {
+      found = entry->path();
+      ++matches;
+    }
+  }
+  if (matches > 1) {
+    ReportFailure(messages::kFileNameAmbiguous, CurrentRun.programName, path.c_str(), matches);
+    return std::nullopt;
+  }
+  return found ? (wanted.parent_path() / found->filename()).string() : path;
+}
+
+}  // namespace mixconv
