@@ -1,5 +1,7 @@
 #include "ui/converter_app.h"
 
+#include <QSettings>
+
 #include "engine/convert.h"
 #include "ui/app_icon.h"
 #include "ui/converter_dialog.h"
@@ -13,6 +15,7 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationVersion(QLatin1String(kVersionText));
   setWindowIcon(AppIcon());
   RegisterFontSubstitutes();
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, toolkitSettings_.path());
 }
 
 int ConverterApp::RunMainDialog() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 namespace mixconv::ui {
 
@@ -13,6 +14,12 @@ class ConverterApp : public QApplication {
 
   // Runs the main dialog to its end; the command line is not read.
   int RunMainDialog();
+
+ private:
+  // Where the toolkit's settings files go (the file dialog's history), removed
+  // at exit: the program stores nothing between runs. (Windows and macOS keep
+  // such settings in the registry and preferences, which this cannot move.)
+  QTemporaryDir toolkitSettings_;
 };
 
 }  // namespace mixconv::ui

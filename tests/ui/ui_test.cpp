@@ -258,6 +258,12 @@ TEST_F(ConverterDialogTest, BrowseTakesATypedNameWithTheMixSuffix) {
   browseAndType("OTHER", false);
   EXPECT_EQ(Field("IDC_MIX_PATH")->text(), expected);
   EXPECT_EQ(Field("IDC_USER_NAME")->text(), "kept");
+
+  // The file dialog's history is not kept between runs.
+  const std::filesystem::path home = qEnvironmentVariable("HOME").toStdString();
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(home)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("QtProject")) << entry.path();
+  }
 }
 
 TEST_F(ConverterDialogTest, DroppedLogFilesFillThePath) {

@@ -1,10 +1,12 @@
-// Runs the widget tests inside one QApplication; CTest sets QT_QPA_PLATFORM=offscreen.
+// Runs the widget tests inside the program's application object; CTest sets
+// QT_QPA_PLATFORM=offscreen.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <QApplication>
-#include <memory>
+#include <string>
 
-#include "ui/dialog_template.h"
+#include "tests/support/conversion_harness.h"
+#include "ui/converter_app.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -12,7 +14,12 @@ int main(int argc, char** argv) {
   if (::testing::GTEST_FLAG(list_tests)) {
     return RUN_ALL_TESTS();
   }
-  QApplication app(argc, argv);
-  mixconv::ui::RegisterFontSubstitutes();
+  // Whatever the toolkit would store lands in a home of the tests' own.
+  const mixconv::testing::TempDir home;
+  const std::string configHome = (home.path() / ".config").string();
+  ::setenv("HOME", home.path().c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+  mixconv::testing::PinTimeZone();
+  mixconv::ui::ConverterApp app(argc, argv);
   return RUN_ALL_TESTS();
 }
