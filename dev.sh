@@ -10,8 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # The last four: the mail programs the tests open the --utf8 mailbox with.
-PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev fonts-noto-cjk
-  procmail mb2md neomutt tmux)
+PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev
+  qt6-translations-l10n fonts-noto-cjk procmail mb2md neomutt tmux)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 FUZZ_SEED=1
@@ -56,15 +56,14 @@ run_tests() {
   ctest --preset sanitizers
 }
 
-# A fixed seed, so that a finding can be replayed; new inputs go to a scratch
-# corpus, and a finding fails the run.
+# A fixed seed, so that a finding can be replayed; new inputs go to a corpus
+# under build/ that the next run starts from, and a finding fails the run.
 run_fuzzer() {
   build fuzz
-  local scratch
-  scratch=$(mktemp -d)
+  local corpus=build/fuzz/corpus
+  mkdir -p "$corpus"
   build/fuzz/fuzz/convert_fuzz -seed="$FUZZ_SEED" -max_total_time="${1:-60}" \
-    -artifact_prefix=build/fuzz/ "$scratch" fuzz/corpus
-  rm -rf "$scratch"
+    -artifact_prefix=build/fuzz/ "$corpus" fuzz/corpus
 }
 
 # The engine's tests as one Windows process: wine starts slowly, once is enough.

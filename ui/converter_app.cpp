@@ -1,5 +1,6 @@
 #include "ui/converter_app.h"
 
+#include <QLibraryInfo>
 #include <QSettings>
 
 #include "engine/convert.h"
@@ -10,11 +11,20 @@
 
 namespace mixconv::ui {
 
+bool LoadToolkitTranslations(QTranslator& translator, const QLocale& locale) {
+  return translator.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
 ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("mixconv"));
   setApplicationVersion(QLatin1String(kVersionText));
   setWindowIcon(AppIcon());
   RegisterFontSubstitutes();
+  // The dialogs are Japanese; under a Japanese locale the toolkit's texts are too.
+  if (LoadToolkitTranslations(toolkitTranslator_, QLocale::system())) {
+    installTranslator(&toolkitTranslator_);
+  }
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, toolkitSettings_.path());
 }
 

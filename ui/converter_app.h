@@ -2,9 +2,15 @@
 #pragma once
 
 #include <QApplication>
+#include <QLocale>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 namespace mixconv::ui {
+
+// The toolkit's own texts (file dialog, edit menus) for locale; false where the
+// system has no translation installed for it.
+bool LoadToolkitTranslations(QTranslator& translator, const QLocale& locale);
 
 class ConverterApp : public QApplication {
   Q_OBJECT
@@ -20,6 +26,7 @@ class ConverterApp : public QApplication {
   // at exit: the program stores nothing between runs. (Windows and macOS keep
   // such settings in the registry and preferences, which this cannot move.)
   QTemporaryDir toolkitSettings_;
+  QTranslator toolkitTranslator_;
 };
 
 }  // namespace mixconv::ui

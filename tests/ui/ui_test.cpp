@@ -17,6 +17,7 @@
 
 #include "tests/support/conversion_harness.h"
 #include "ui/about_dialog.h"
+#include "ui/converter_app.h"
 #include "ui/converter_dialog.h"
 #include "ui/dialog_builder.h"
 #include "ui/index_path.h"
@@ -281,6 +282,22 @@ TEST_F(ConverterDialogTest, DroppedLogFilesFillThePath) {
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
   QApplication::sendEvent(&dialog_, &drop);
   EXPECT_EQ(Field("IDC_MIX_PATH")->text(), "/m/LOG.MIX");
+}
+
+TEST(ToolkitTextsTest, TheFileDialogSpeaksJapaneseUnderAJapaneseLocale) {
+  QTranslator translator;
+  ASSERT_TRUE(LoadToolkitTranslations(translator, QLocale(QLocale::Japanese, QLocale::Japan)))
+      << "Debian package qt6-translations-l10n";
+  QApplication::installTranslator(&translator);
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  const QString lookIn = Control<QLabel>(dialog, "lookInLabel")->text();
+  QApplication::removeTranslator(&translator);
+  EXPECT_NE(lookIn, "Look in:");
+  EXPECT_TRUE(std::any_of(lookIn.begin(), lookIn.end(), [](QChar c) {
+    return c.script() == QChar::Script_Katakana || c.script() == QChar::Script_Han ||
+           c.script() == QChar::Script_Hiragana;
+  })) << lookIn.toStdString();
 }
 
 TEST(RestartTest, ANewMainDialogStartsEmpty) {
