@@ -6,14 +6,17 @@
 #   ./dev.sh bench   throughput and memory figures from the release build
 #   ./dev.sh fuzz [SECONDS]   the libFuzzer target, from the seed corpus (default 60 s)
 #   ./dev.sh windows the engine and its tests cross-built for Windows, run under wine
+#   ./dev.sh package the Debian package of both programs, in build/package/
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# The last four: the mail programs the tests open the --utf8 mailbox with.
+# After the build's own: what the tests open the mailbox, the desktop entry and the
+# manual pages with.
 PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev
-  qt6-translations-l10n fonts-noto-cjk procmail mb2md neomutt tmux)
+  qt6-translations-l10n fonts-noto-cjk procmail mb2md neomutt tmux desktop-file-utils man-db)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+PACKAGE_PACKAGES=(dpkg-dev file)
 FUZZ_SEED=1
 
 install_missing_packages() {
@@ -78,8 +81,9 @@ case "${1:-}" in
   bench) install_missing_packages && build release && build/release/bench/convert_bench ;;
   fuzz) install_missing_packages "${FUZZ_PACKAGES[@]}" && run_fuzzer "${2:-60}" ;;
   windows) install_missing_packages "${WINDOWS_PACKAGES[@]}" && run_windows_tests ;;
+  package) install_missing_packages "${PACKAGE_PACKAGES[@]}" && build release && cpack --preset deb ;;
   *)
-    echo "usage: ./dev.sh run | test | bench | fuzz [SECONDS] | windows" >&2
+    echo "usage: ./dev.sh run | test | bench | fuzz [SECONDS] | windows | package" >&2
     exit 2
     ;;
 esac
