@@ -29,6 +29,7 @@ constexpr std::string_view kIndexExtension = ".MIX";
 constexpr std::string_view kIndexExtensionLower = ".mix";
 constexpr std::string_view kTextExtension = ".TXT";
 constexpr std::string_view kMailboxExtension = ".mbx";
+constexpr std::string_view kPartialMailboxExtension = ".partial.mbx";
 constexpr std::size_t kTextFileBufferSize = 64 * 1024;
 
 struct FileCloser {
@@ -133,7 +134,7 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   std::setvbuf(textFile.get(), TextFileBuffer.data(), _IOFBF, TextFileBuffer.size());
   BeginTextFile(textFile.get());
   const std::string mailboxPath = base + std::string(kMailboxExtension);
-  if (!Mailbox.Open(mailboxPath.c_str())) {
+  if (!Mailbox.Open(mailboxPath)) {
     ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, mailboxPath.c_str());
     return outcome;
   }
@@ -146,10 +147,24 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
     // Reported once, whether the write that failed was a mail's or the last flush.
     ReportFailure(messages::kFileWriteError, CurrentRun.programName);
   }
-  outcome.converted = Mailbox.MailsWritten();
+  const bool complete = closed && allEntries && !CurrentRun.failureReported;
+  // A run that stopped early never replaces a mailbox the user already has.
+  std::error_code ignored;
+  const bool keepEarlier =
+      !complete && std::filesystem::exists(std::filesystem::symlink_status(mailboxPath, ignored));
+  const std::string placedPath =
+      keepEarlier ? base + std::string(kPartialMailboxExtension) : mailboxPath;
+  const bool placed = Mailbox.MoveTo(placedPath);
+  if (!placed) {
+    ReportFailure(messages::kFileMoveFailed, CurrentRun.programName, placedPath.c_str());
+  } else if (keepEarlier) {
+    ReportProgress(messages::kPartialMailboxSaved, CurrentRun.programName, placedPath.c_str(),
+                   mailboxPath.c_str());
+  }
+  outcome.converted = placed ? Mailbox.MailsWritten() : 0;
   ReportProgress(messages::kSummary, outcome.converted, outcome.total);
-  outcome.result = closed ? 0 : -1;
-  outcome.complete = closed && allEntries && !CurrentRun.failureReported;
+  outcome.result = closed && placed ? 0 : -1;
+  outcome.complete = complete && placed;
   return outcome;
 }
 

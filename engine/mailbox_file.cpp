@@ -2,17 +2,65 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <random>
 
 namespace mixconv {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+// The C runtime that mingw links has no "x"; the random name keeps runs apart.
+constexpr char kCreateNew[] = "wb";
+#else
+constexpr char kCreateNew[] = "wbx";
+#endif
+constexpr int kCreateAttempts = 16;
+constexpr char kNewFileSuffix[] = ".tmp";
+
+// Mail is private, whoever may read the log.
+constexpr fs::perms kMailboxPermissions = fs::perms::owner_read | fs::perms::owner_write;
+
+std::FILE* CreateNewFile(const std::string& path, std::string& newPath) {
+  std::random_device entropy;
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+    std::array<char, 16> tag{};
+    std::snprintf(tag.data(), tag.size(), ".%08x", static_cast<unsigned>(entropy()));
+    newPath = path + tag.data() + kNewFileSuffix;
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(newPath, error))) {
+      continue;
+    }
+    if (std::FILE* file = std::fopen(newPath.c_str(), kCreateNew)) {
+      // Where the file system keeps no modes (FAT), there is nothing to narrow.
+      fs::permissions(newPath, kMailboxPermissions, fs::perm_options::replace, error);
+      return file;
+    }
+    // Anything but a name taken meanwhile will fail again.
+    if (!fs::exists(fs::symlink_status(newPath, error))) {
+      break;
+    }
+  }
+  newPath.clear();
+  return nullptr;
+}
+
+}  // namespace
 
 MailboxFile::~MailboxFile() {
   if (file_ != nullptr) {
     std::fclose(file_);
   }
+  if (!newPath_.empty()) {
+    std::error_code ignored;
+    fs::remove(newPath_, ignored);
+  }
 }
 
-bool MailboxFile::Open(const char* path) {
-  file_ = std::fopen(path, "wb");
+bool MailboxFile::Open(const std::string& path) {
+  file_ = CreateNewFile(path, newPath_);
   if (file_ == nullptr) {
     return false;
   }
@@ -80,6 +128,17 @@ bool MailboxFile::Close() {
   }
   file_ = nullptr;
   return !failed_;
+}
+
+bool MailboxFile::MoveTo(const std::string& path) {
+  std::error_code error;
+  fs::rename(newPath_, path, error);
+  if (error) {
+    std::error_code ignored;
+    fs::remove(newPath_, ignored);
+  }
+  newPath_.clear();
+  return !error;
 }
 
 }  // namespace mixconv

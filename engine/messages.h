@@ -9,6 +9,9 @@ inline constexpr char kFileNameAmbiguous[] =
 inline constexpr char kFileSeekFailed[] = "%s: file seek failed.";
 inline constexpr char kFileReadError[] = "%s: file read error.";
 inline constexpr char kFileWriteError[] = "%s: file write error.";
+inline constexpr char kFileMoveFailed[] = "%s: %s file write error.";
+inline constexpr char kPartialMailboxSaved[] =
+    "%s: the mails converted are in %s; %s is left as it was.";
 inline constexpr char kNoTitleLine[] = "%s: no title line !! ABORT...";
 inline constexpr char kNoSubjectLine[] = "%s: no subject line !! ABORT...";
 inline constexpr char kUnknownMailKind[] = "%s: unknown mail kind %02x !! ABORT...";

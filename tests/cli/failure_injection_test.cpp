@@ -51,18 +51,24 @@ const char* ReachableCli() {
   return program.c_str();
 }
 
+struct Child {
+  pid_t pid = -1;
+  fs::path out;
+  fs::path err;
+};
+
 class FailureInjectionTest : public ::testing::Test {
  protected:
-  // Runs mixconv-cli in dir with the arguments, after setUp has run in the child.
-  CliRun RunCli(
-      const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) const {
-    const fs::path out = scratch_.path() / "out.txt";
-    const fs::path err = scratch_.path() / "err.txt";
+  // Starts mixconv-cli in dir with the arguments, after setUp has run in the child.
+  Child StartCli(
+      const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) {
+    const std::string run = std::to_string(++runs_);
+    Child child{-1, scratch_.path() / ("out" + run), scratch_.path() / ("err" + run)};
     const char* const program = ReachableCli();
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const int outFile = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int errFile = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    child.pid = ::fork();
+    if (child.pid == 0) {
+      const int outFile = ::open(child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errFile = ::open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (outFile < 0 || errFile < 0 || ::dup2(outFile, 1) < 0 || ::dup2(errFile, 2) < 0 ||
           ::chdir(dir_.path().c_str()) != 0) {
         ::_exit(126);
@@ -76,17 +82,29 @@ class FailureInjectionTest : public ::testing::Test {
       ::execv(program, argv.data());
       ::_exit(127);
     }
+    return child;
+  }
+
+  static CliRun Wait(const Child& child) {
     int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child.pid, &status, 0);
     CliRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFileBytes(out);
-    run.err = ReadFileBytes(err);
+    run.out = ReadFileBytes(child.out);
+    run.err = ReadFileBytes(child.err);
     return run;
   }
 
+  CliRun RunCli(
+      const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) {
+    return Wait(StartCli(arguments, setUp));
+  }
+
+  std::string Mailbox(const std::string& name) const { return ReadFileBytes(dir_.path() / name); }
+
   TempDir dir_;
   TempDir scratch_;  // the child's streams, out of the way of permission changes
+  int runs_ = 0;
 };
 
 MailLogBuilder ManyMails(int count) {
@@ -122,8 +140,12 @@ TEST_F(FailureInjectionTest, FileSizeLimitPartWayCountsOnlyTheMailsInTheFile) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
   });
   EXPECT_EQ(limited.status, kExitIncomplete);
-  EXPECT_EQ(limited.err, "mixconv-cli: file write error.\n");
-  const std::string cut = ReadFileBytes(dir_.path() / "FULL.mbx");
+  EXPECT_EQ(
+      limited.err,
+      "mixconv-cli: file write error.\n"
+      "mixconv-cli: the mails converted are in FULL.partial.mbx; FULL.mbx is left as it was.\n");
+  EXPECT_EQ(Mailbox("FULL.mbx"), whole);
+  const std::string cut = Mailbox("FULL.partial.mbx");
   EXPECT_EQ(cut.size(), kLimit);
   EXPECT_EQ(cut, whole.substr(0, cut.size()));
   const std::vector<std::size_t> ends = MailEnds(whole);

@@ -2,6 +2,7 @@
 // neither crashes nor reads out of bounds, and that its output stays well formed.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -40,6 +41,8 @@ TEST(RobustnessTest, TruncatedLogsConvertCleanly) {
   const std::string base = (dir.path() / "CUT").string();
   for (std::size_t indexLength = 0; indexLength <= index.size(); indexLength += 5) {
     for (std::size_t textLength = 0; textLength <= text.size(); textLength += 7) {
+      // Each run writes NAME.mbx: an earlier one would be kept from an incomplete run.
+      std::filesystem::remove(base + ".mbx");
       WriteFileBytes(base + ".MIX", index.substr(0, indexLength));
       WriteFileBytes(base + ".TXT", text.substr(0, textLength));
       ExpectWellFormed(ConvertPath(base, base + ".mbx"),
@@ -71,6 +74,7 @@ TEST(RobustnessTest, RandomLogsConvertCleanly) {
     }
     log.ClaimCount(random() % 3 == 0 ? static_cast<std::uint32_t>(random()) : entries);
     log.WriteFiles(base);
+    std::filesystem::remove(base + ".mbx");
     ExpectWellFormed(ConvertPath(base, base + ".mbx"), "round " + std::to_string(round));
   }
 }
