@@ -7,6 +7,7 @@
 #include "charset/utf8_mail_writer.h"
 #include "cli/locale_charset.h"
 #include "cli/options.h"
+#include "cli/standard_streams.h"
 #include "cli/stream_report.h"
 #include "engine/convert.h"
 #include "version.h"
@@ -33,9 +34,7 @@ bool EncodeOption(const char* optionName, std::string& value, const std::string&
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   using namespace mixconv::cli;
   UseEnvironmentLocale();
   ParsedOptions parsed = ParseOptions(argc, argv);
@@ -73,4 +72,11 @@ int main(int argc, char** argv) {
   }
   mixconv::ActiveResultLog = nullptr;
   return allComplete ? 0 : kExitIncomplete;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  mixconv::cli::OpenClosedStandardDescriptors();
+  return mixconv::cli::CheckedExitStatus(mixconv::cli::kProgramName, Run(argc, argv));
 }

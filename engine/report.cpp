@@ -1,8 +1,8 @@
 #include "report.h"
 
-#include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 #include "convert.h"
 #include "run_context.h"
@@ -13,11 +13,18 @@ ReportTarget* ActiveResultLog = nullptr;
 
 namespace {
 
-std::array<char, kMessageBufferSize> MessageBuffer;
+// Grows for a message longer than it (a long path): no message is ever cut.
+std::vector<char> MessageBuffer(kMessageBufferSize);
 
-// vsnprintf cuts an overlong message (a long path) at the buffer's end.
 void ComposeAndReport(const char* format, std::va_list arguments) {
-  std::vsnprintf(MessageBuffer.data(), MessageBuffer.size(), format, arguments);
+  std::va_list again;
+  va_copy(again, arguments);
+  const int length = std::vsnprintf(MessageBuffer.data(), MessageBuffer.size(), format, arguments);
+  if (length >= 0 && static_cast<std::size_t>(length) >= MessageBuffer.size()) {
+    MessageBuffer.resize(static_cast<std::size_t>(length) + 1);
+    std::vsnprintf(MessageBuffer.data(), MessageBuffer.size(), format, again);
+  }
+  va_end(again);
   ReportLine(MessageBuffer.data());
 }
 

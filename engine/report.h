@@ -1,9 +1,12 @@
 // Composes engine messages in MessageBuffer and hands them to ReportLine.
 #pragma once
 
+#include <cstddef>
+
 namespace mixconv {
 
-inline constexpr int kMessageBufferSize = 4096;
+// Room for every message but one about a very long path, for which it grows.
+inline constexpr std::size_t kMessageBufferSize = 4096;
 
 // A progress line; the run stays clean.
 [[gnu::format(printf, 1, 2)]] void ReportProgress(const char* format, ...);
