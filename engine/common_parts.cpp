@@ -5,9 +5,32 @@
 
 namespace mixconv {
 
+namespace {
+
+constexpr std::string_view UpToLineFeed(std::string_view piece) {
+  return piece.substr(0, piece.find('\n'));
+}
+
+}  // namespace
+
 void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueStart) {
-  ForEachValuePiece(text, valueStart, UpToLineEnd,
-                    [&line](std::string_view value) { line.Append(value); });
+  // A CR that ends a piece is the line's end only if the LF starts the next one.
+  bool pendingCr = false;
+  ForEachValuePiece(text, valueStart, UpToLineFeed, [&](std::string_view value) {
+    if (pendingCr && !value.empty()) {
+      line.Append(" ");
+    }
+    pendingCr = value.ends_with('\r');
+    if (pendingCr) {
+      value.remove_suffix(1);
+    }
+    // A mail reader would end the header line at a lone CR, and lose the rest.
+    for (std::size_t cr = value.find('\r'); cr != std::string_view::npos; cr = value.find('\r')) {
+      line.Append(value.substr(0, cr)).Append(" ");
+      value.remove_prefix(cr + 1);
+    }
+    line.Append(value);
+  });
 }
 
 void AppendMailDomain(HeaderLine& line) { line.Append("@").Append(CurrentRun.mailDomain); }

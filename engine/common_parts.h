@@ -27,7 +27,8 @@ void ForEachValuePiece(MailText& text, std::string_view valueStart, ValueOf valu
   text.SkipRestOfLine();
 }
 
-// The rest of the current line from valueStart up to its CR or LF.
+// The rest of the current line from valueStart up to its line end; a CR inside
+// the line becomes a space.
 void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueStart);
 
 // "@" + the run's member mail domain, which turns a member ID into an address.

@@ -10,6 +10,13 @@ constexpr std::string_view UpToLineEnd(std::string_view line) {
   return line.substr(0, line.find_first_of("\r\n"));
 }
 
+// A line's text without its line end: up to its LF, less a CR right before it.
+// (A CR anywhere else is text: some logs hold stray ones.)
+constexpr std::string_view WithoutLineEnd(std::string_view line) {
+  line = line.substr(0, line.find('\n'));
+  return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
+}
+
 // Byte by byte: trail bytes of double-byte characters are lower-cased too.
 constexpr char AsciiLower(char byte) {
   return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;

@@ -63,13 +63,17 @@ int ParseDecimal(std::string_view text) {
   return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
+// A stray CR inside line 3 separates like a space.
+constexpr std::string_view kBlanks = " \r";
+constexpr std::string_view kDateSeparator = "/";
+
 // Moves past digits, then past one separator byte if it is there.
-void SkipNumber(std::string_view& text, char separator) {
+void SkipNumber(std::string_view& text, std::string_view separators) {
   std::size_t i = 0;
   while (i < text.size() && IsDigit(text[i])) {
     ++i;
   }
-  if (i < text.size() && text[i] == separator) {
+  if (i < text.size() && separators.find(text[i]) != std::string_view::npos) {
     ++i;
   }
   text.remove_prefix(i);
@@ -77,7 +81,7 @@ void SkipNumber(std::string_view& text, char separator) {
 
 void SkipSpaces(std::string_view& text, std::size_t limit) {
   std::size_t i = 0;
-  while (i < text.size() && i < limit && text[i] == ' ') {
+  while (i < text.size() && i < limit && kBlanks.find(text[i]) != std::string_view::npos) {
     ++i;
   }
   text.remove_prefix(i);
@@ -85,11 +89,11 @@ void SkipSpaces(std::string_view& text, std::size_t limit) {
 
 // Line 3: from position 22, the member ID, then "YYYY/MM/DD hh:mm".
 void ParseOrigin(std::string_view line3, MailOrigin& origin) {
-  std::string_view rest = UpToLineEnd(line3);
+  std::string_view rest = WithoutLineEnd(line3);
   rest.remove_prefix(std::min(kMemberIdPosition, rest.size()));
   SkipSpaces(rest, kMaxLeadingSpaces);
 
-  const std::size_t idLength = std::min(rest.substr(0, kMaxMemberIdLength).find(' '),
+  const std::size_t idLength = std::min(rest.substr(0, kMaxMemberIdLength).find_first_of(kBlanks),
                                         std::min(rest.size(), kMaxMemberIdLength));
   std::transform(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(idLength),
                  origin.memberIdBuffer.begin(), AsciiLower);
@@ -101,13 +105,13 @@ void ParseOrigin(std::string_view line3, MailOrigin& origin) {
   if (origin.year < 100) {
     origin.year += kTwoDigitYearBase;
   }
-  SkipNumber(rest, '/');
+  SkipNumber(rest, kDateSeparator);
   origin.month = ParseDecimal(rest);
-  SkipNumber(rest, '/');
+  SkipNumber(rest, kDateSeparator);
   origin.day = ParseDecimal(rest);
-  SkipNumber(rest, ' ');
+  SkipNumber(rest, kBlanks);
   const std::string_view timeText = UpToNul(rest.substr(0, kMaxTimeTextLength));
-  std::copy(timeText.begin(), timeText.end(), origin.timeTextBuffer.begin());
+  std::replace_copy(timeText.begin(), timeText.end(), origin.timeTextBuffer.begin(), '\r', ' ');
   origin.timeText = {origin.timeTextBuffer.data(), timeText.size()};
 }
 

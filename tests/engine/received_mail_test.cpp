@@ -111,6 +111,31 @@ TEST_F(ReceivedMailTest, ValuesStayInsideTheirLines) {
       << conversion.mailbox;
 }
 
+// No text is lost to a CR that does not end its line, and a reader must not
+// see a header line end at one.
+TEST_F(ReceivedMailTest, StrayCarriageReturnsKeepTheTextAroundThem) {
+  const std::string origin = kLine3Prefix + "ABC12345 2001/06/14 16:24";
+  const std::string atPieceEnd(8192 - kTitle.size() - 1, 's');  // its CR ends LineBuffer's piece
+  const struct {
+    std::string line3;
+    std::string subject;
+    std::string expected;
+  } cases[] = {
+      {origin, "Re\rply", "Subject: Re ply\r\nFrom: Sales <abc12345@"},
+      {origin, "Two\r", "Subject: Two \r\nFrom: Sales <abc12345@"},
+      {origin, atPieceEnd, "Subject: " + atPieceEnd + "\r\nFrom: Sales <abc12345@"},
+      {origin, atPieceEnd + "\rx", "Subject: " + atPieceEnd + " x\r\nFrom: Sales <abc12345@"},
+      {kLine3Prefix + "ABC12345\r 2001/06/14 16:24", "S",
+       "<abc12345@members.example.jp>\r\nTo: N <U>\r\nDate: 14 Jun 2001 16:24:00\r\n"},
+      {kLine3Prefix + "ABC12345 2001/06/14\r16:24", "S", "Date: 14 Jun 2001 16:24:00\r\n"},
+  };
+  for (const auto& mail : cases) {
+    const std::string body =
+        ConvertReceived(ReceivedMail("Sales", mail.line3, kTitle + mail.subject));
+    EXPECT_NE(body.find(mail.expected), std::string::npos) << mail.expected << "\n" << body;
+  }
+}
+
 TEST_F(ReceivedMailTest, MonthOutsideTheCalendarFallsBackToTheIndexDate) {
   // The last saturates to the smallest int, where a careless month - 1 overflows.
   for (const std::string month : {"13", "0", "-99999999999"}) {
