@@ -8,10 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/conversion_harness.h"
@@ -49,6 +52,15 @@ const char* ReachableCli() {
     return copy;
   }();
   return program.c_str();
+}
+
+std::vector<std::string> DirectoryNames(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 struct Child {
@@ -101,6 +113,39 @@ class FailureInjectionTest : public ::testing::Test {
   }
 
   std::string Mailbox(const std::string& name) const { return ReadFileBytes(dir_.path() / name); }
+
+  // A run whose text file is a pipe, started with half of LOG.TXT sent: once
+  // it writes its mailbox, it waits for the rest.
+  struct PipedRun {
+    Child child;
+    int text = -1;
+  };
+
+  PipedRun StartPipedRun(const std::vector<std::string>& arguments) {
+    const fs::path textPath = dir_.path() / "LOG.TXT";
+    const std::string text = ReadFileBytes(textPath);
+    const std::string earlier = Mailbox("LOG.mbx");
+    fs::remove(textPath);
+    EXPECT_EQ(::mkfifo(textPath.c_str(), 0600), 0);
+    PipedRun run{StartCli(arguments), -1};
+    run.text = ::open(textPath.c_str(), O_WRONLY);
+    const std::string half = text.substr(0, text.size() / 2);
+    EXPECT_EQ(::write(run.text, half.data(), half.size()), static_cast<ssize_t>(half.size()));
+    // It writes: a new file beside the mailbox, or the mailbox itself, changes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (DirectoryNames(dir_.path()).size() < 4 && Mailbox("LOG.mbx") == earlier &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return run;
+  }
+
+  static CliRun FinishPipedRun(const PipedRun& run, const std::string& text) {
+    const std::string rest = text.substr(text.size() / 2);
+    EXPECT_EQ(::write(run.text, rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+    ::close(run.text);
+    return Wait(run.child);
+  }
 
   TempDir dir_;
   TempDir scratch_;  // the child's streams, out of the way of permission changes
@@ -187,6 +232,136 @@ TEST_F(FailureInjectionTest, UnreadableLogAndUnwritableDirectoryAreNamed) {
   EXPECT_EQ(unwritable.status, kExitIncomplete);
   EXPECT_EQ(unwritable.err, "mixconv-cli: LOCKED.mbx file open failed.\n");
   EXPECT_FALSE(fs::exists(dir_.path() / "LOCKED.mbx"));
+}
+
+TEST_F(FailureInjectionTest, RunsThatStopEarlyLeaveTheEarlierMailboxAsItWas) {
+  const MailLogBuilder good = ManyMails(3);
+  good.WriteFiles(dir_.path() / "LOG");
+  ASSERT_EQ(RunCli({"LOG"}).status, 0);
+  const std::string earlier = Mailbox("LOG.mbx");
+  const std::string& text = good.TextBytes();
+  const struct {
+    const char* what;
+    MailLogBuilder log;
+  } damaged[] = {
+      {"index under 14 bytes", MailLogBuilder().AppendText(text).ClaimCount(0)},
+      {"unknown kind at mail 2", ManyMails(1).AddMail(9, "Desk\r\n")},
+      {"text file cut short", ManyMails(3).AddEntry({0, 0, kind::kSent, 0, 100000})},
+      {"negative offset", ManyMails(1).AddEntry({0, 0, kind::kSent, -50, 100})},
+  };
+  for (const auto& [what, log] : damaged) {
+    log.WriteFiles(dir_.path() / "LOG");
+    if (std::string_view(what) == "index under 14 bytes") {
+      WriteFileBytes(dir_.path() / "LOG.MIX", log.IndexBytes().substr(0, 13));
+    }
+    const CliRun run = RunCli({"LOG"});
+    EXPECT_EQ(run.status, kExitIncomplete) << what;
+    EXPECT_NE(run.err.find("mixconv-cli: the mails converted are in LOG.partial.mbx; LOG.mbx is "
+                           "left as it was.\n"),
+              std::string::npos)
+        << what << ": " << run.err;
+    EXPECT_EQ(Mailbox("LOG.mbx"), earlier) << what;
+    EXPECT_EQ(DirectoryNames(dir_.path()),
+              (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG.mbx", "LOG.partial.mbx"}))
+        << what;
+    fs::remove(dir_.path() / "LOG.partial.mbx");
+  }
+
+  // With no earlier mailbox, what was converted goes to NAME.mbx.
+  fs::remove(dir_.path() / "LOG.mbx");
+  const CliRun first = RunCli({"LOG"});
+  EXPECT_EQ(first.err, "mixconv-cli: file seek failed.\n");
+  EXPECT_TRUE(Mailbox("LOG.mbx").starts_with("From - "));
+  EXPECT_FALSE(fs::exists(dir_.path() / "LOG.partial.mbx"));
+}
+
+TEST_F(FailureInjectionTest, AKilledRunLeavesTheEarlierMailboxUntouched) {
+  const MailLogBuilder log = ManyMails(50);
+  log.WriteFiles(dir_.path() / "LOG");
+  ASSERT_EQ(RunCli({"LOG"}).status, 0);
+  const std::string earlier = Mailbox("LOG.mbx");
+  const PipedRun run = StartPipedRun({"LOG"});
+  ::kill(run.child.pid, SIGKILL);
+  Wait(run.child);
+  ::close(run.text);
+  EXPECT_EQ(Mailbox("LOG.mbx"), earlier);
+}
+
+TEST_F(FailureInjectionTest, LinksAtTheMailboxAreReplacedNeverWrittenThrough) {
+  const MailLogBuilder log = ManyMails(2);
+  log.WriteFiles(dir_.path() / "LOG");
+  ASSERT_EQ(RunCli({"LOG"}).status, 0);
+  const std::string mailbox = Mailbox("LOG.mbx");
+  WriteFileBytes(dir_.path() / "other", "precious");
+  const std::function<void(const fs::path&)> links[] = {
+      [&](const fs::path& at) { fs::create_symlink(dir_.path() / "other", at); },
+      [&](const fs::path& at) { fs::create_symlink("LOG.MIX", at); },
+      [&](const fs::path& at) { fs::create_hard_link(dir_.path() / "LOG.TXT", at); },
+  };
+  for (const auto& link : links) {
+    fs::remove(dir_.path() / "LOG.mbx");
+    link(dir_.path() / "LOG.mbx");
+    EXPECT_EQ(RunCli({"LOG"}).status, 0);
+    EXPECT_FALSE(fs::is_symlink(dir_.path() / "LOG.mbx"));
+    EXPECT_EQ(Mailbox("LOG.mbx"), mailbox);
+    EXPECT_EQ(Mailbox("other"), "precious");
+    EXPECT_EQ(Mailbox("LOG.MIX"), log.IndexBytes());
+    EXPECT_EQ(Mailbox("LOG.TXT"), log.TextBytes());
+  }
+}
+
+TEST_F(FailureInjectionTest, TwoRunsAtOnceLeaveOneCompleteMailbox) {
+  const MailLogBuilder log = ManyMails(50);
+  log.WriteFiles(dir_.path() / "LOG");
+  std::vector<std::string> forms;
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"LOG"}, std::vector<std::string>{"--utf8", "LOG"}}) {
+    ASSERT_EQ(RunCli(arguments).status, 0);
+    forms.push_back(Mailbox("LOG.mbx"));
+  }
+  // The first run waits for its text while the second runs from start to end.
+  const PipedRun first = StartPipedRun({"LOG"});
+  WriteFileBytes(dir_.path() / "LOG.TXT.new", log.TextBytes());
+  fs::rename(dir_.path() / "LOG.TXT.new", dir_.path() / "LOG.TXT");
+  EXPECT_EQ(RunCli({"--utf8", "LOG"}).status, 0);
+  EXPECT_EQ(FinishPipedRun(first, log.TextBytes()).status, 0);
+  const std::string mailbox = Mailbox("LOG.mbx");
+  EXPECT_TRUE(mailbox == forms[0] || mailbox == forms[1]);
+  EXPECT_EQ(DirectoryNames(dir_.path()),
+            (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG.mbx"}));
+}
+
+TEST_F(FailureInjectionTest, ClosedStandardStreamsNeverLeadIntoTheMailbox) {
+  ManyMails(1).AddMail(9, "Desk\r\n").WriteFiles(dir_.path() / "LOG");
+  const CliRun run = RunCli({"LOG"}, [] {
+    for (const int descriptor : {0, 1, 2}) {
+      ::close(descriptor);
+    }
+  });
+  EXPECT_EQ(run.status, kExitIncomplete);
+  const std::string mailbox = Mailbox("LOG.mbx");
+  EXPECT_TRUE(mailbox.starts_with("From - ")) << mailbox;
+  EXPECT_EQ(mailbox.find("mixconv-cli"), std::string::npos) << mailbox;
+}
+
+TEST_F(FailureInjectionTest, TheMailboxIsReadableByItsOwnerOnly) {
+  ManyMails(1).WriteFiles(dir_.path() / "LOG");
+  fs::permissions(dir_.path() / "LOG.TXT", fs::perms::owner_read | fs::perms::owner_write);
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(RunCli({"LOG"}, [] { ::umask(022); }).status, 0);
+    EXPECT_EQ(fs::status(dir_.path() / "LOG.mbx").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    // The second run replaces a mailbox that everyone could read.
+    fs::permissions(dir_.path() / "LOG.mbx", fs::perms::others_read | fs::perms::group_read,
+                    fs::perm_options::add);
+  }
+}
+
+TEST_F(FailureInjectionTest, AReportThatCannotBeWrittenFailsTheRun) {
+  ManyMails(1).WriteFiles(dir_.path() / "LOG");
+  const CliRun run = RunCli({"LOG"}, [] { ::dup2(::open("/dev/full", O_WRONLY), 1); });
+  EXPECT_EQ(run.status, kExitIncomplete);
+  EXPECT_EQ(run.err, "mixconv-cli: standard output: write error.\n");
 }
 
 }  // namespace
