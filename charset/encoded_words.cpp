@@ -9,7 +9,6 @@ namespace {
 
 constexpr std::string_view kWordStart = "=?UTF-8?B?";
 constexpr std::string_view kWordEnd = "?=";
-constexpr std::string_view kFold = "\n ";
 constexpr std::size_t kMaxLineLength = 76;
 constexpr std::size_t kFoldedColumn = 1;
 // A word on a line of its own still gets this many bytes, however long the field name.
@@ -73,7 +72,7 @@ void AppendEncodedWords(std::string_view utf8, std::size_t column, std::string& 
     if (utf8.empty()) {
       return;
     }
-    out.append(kFold);
+    out.append(kFoldingWhiteSpace);
     column = kFoldedColumn;
   }
 }

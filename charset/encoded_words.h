@@ -7,6 +7,9 @@
 
 namespace mixconv {
 
+// Where a header line is folded: a reader joins the lines again.
+inline constexpr std::string_view kFoldingWhiteSpace = "\n ";
+
 // Appends utf8 as "=?UTF-8?B?...?=" words, folding between words so that no
 // line passes 76 characters; a word never splits a character. column is the
 // length of the line so far.

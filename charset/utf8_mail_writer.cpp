@@ -41,11 +41,6 @@ constexpr int kMinutesPerHour = 60;
 
 bool IsEmptyLine(std::string_view piece) { return piece == "\r\n" || piece == "\n"; }
 
-std::size_t Column(const std::string& line) {
-  const std::size_t lineEnd = line.rfind('\n');
-  return lineEnd == std::string::npos ? line.size() : line.size() - lineEnd - 1;
-}
-
 std::string_view FieldName(std::string_view line) { return line.substr(0, line.find(':')); }
 
 bool IsFieldNameByte(char byte) { return byte > ' ' && byte <= '~' && byte != ':'; }
@@ -74,19 +69,29 @@ bool IsMimeField(std::string_view line) {
 
 Utf8MailWriter::Utf8MailWriter(std::string programName) : programName_(std::move(programName)) {}
 
-void Utf8MailWriter::AppendValue(std::string_view bytes, std::size_t column) {
-  const std::string_view text = decoder_.Decode(bytes, true);
+std::size_t Utf8MailWriter::Column() const {
+  const std::size_t lineEnd = line_.rfind('\n');
+  return lineEnd == std::string::npos ? lineColumn_ + line_.size() : line_.size() - lineEnd - 1;
+}
+
+void Utf8MailWriter::AppendValue(std::string_view bytes, bool endOfText) {
+  const std::string_view text = decoder_.Decode(bytes, endOfText);
   if (IsAscii(text)) {
     line_ += text;
   } else {
-    AppendEncodedWords(text, column, line_);
+    // An encoded-word must not touch what an earlier part ended with.
+    if (valueWritten_) {
+      line_ += kFoldingWhiteSpace;
+    }
+    AppendEncodedWords(text, Column(), line_);
   }
+  valueWritten_ = valueWritten_ || !text.empty();
 }
 
 void Utf8MailWriter::AppendDisplayName(std::string_view bytes) {
   const std::string_view text = decoder_.Decode(bytes, true);
   if (!IsAscii(text)) {
-    AppendEncodedWords(text, Column(line_), line_);
+    AppendEncodedWords(text, Column(), line_);
   } else if (text.find_first_of(kSpecials) == std::string_view::npos) {
     line_ += text;
   } else {
@@ -101,16 +106,15 @@ void Utf8MailWriter::AppendDisplayName(std::string_view bytes) {
   }
 }
 
-void Utf8MailWriter::AppendAddresses(const HeaderLineView& line, std::size_t fieldLength) {
-  bool first = true;
-  for (const AddressSpan& mailbox : line.addresses) {
-    if (!first) {
-      const bool fits = Column(line_) + kAddressSeparator.size() + mailbox.displayName.size() +
+void Utf8MailWriter::AppendAddresses(std::span<const AddressSpan> addresses) {
+  for (const AddressSpan& mailbox : addresses) {
+    if (addressesWritten_) {
+      const bool fits = Column() + kAddressSeparator.size() + mailbox.displayName.size() +
                             mailbox.address.size() + kAddressStart.size() + kAddressEnd.size() <=
                         kMaxLineLength;
       line_ += fits ? kAddressSeparator : kFoldedAddressSeparator;
     }
-    first = false;
+    addressesWritten_ = true;
     if (!mailbox.displayName.empty()) {
       AppendDisplayName(mailbox.displayName);
       line_ += kAddressStart;
@@ -119,11 +123,6 @@ void Utf8MailWriter::AppendAddresses(const HeaderLineView& line, std::size_t fie
     if (!mailbox.displayName.empty()) {
       line_ += kAddressEnd;
     }
-  }
-  if (line.addresses.empty()) {
-    AppendValue(
-        line.bytes.substr(fieldLength, line.bytes.size() - fieldLength - kLogLineEnd.size()),
-        fieldLength);
   }
 }
 
@@ -142,32 +141,47 @@ void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MailboxSink& ou
     WriteCopiedLine({line.bytes}, out);
     return;
   }
-  const std::size_t fieldEnd = line.bytes.find(kFieldEnd);
-  const std::size_t fieldLength =
-      fieldEnd == std::string_view::npos ? 0 : fieldEnd + kFieldEnd.size();
-  const std::string_view withoutLineEnd =
-      line.bytes.substr(0, line.bytes.size() - kLogLineEnd.size());
+  const bool firstPart = !lineContinues_;
+  lineContinues_ = line.continues;
+  std::size_t fieldLength = 0;
+  if (firstPart) {
+    const std::size_t fieldEnd = line.bytes.find(kFieldEnd);
+    fieldLength = fieldEnd == std::string_view::npos ? 0 : fieldEnd + kFieldEnd.size();
+    lineColumn_ = 0;
+    addressesWritten_ = false;
+    valueWritten_ = false;
+  }
+  std::string_view value = line.bytes.substr(fieldLength);
+  if (!line.continues) {
+    value.remove_suffix(kLogLineEnd.size());
+  }
   line_.assign(line.bytes.substr(0, fieldLength));
   switch (line.field) {
     case HeaderField::Separator:
-      line_.assign(withoutLineEnd);
+      line_ += value;
       mailTime_ = line.time;
       break;
     case HeaderField::Subject:
-      AppendValue(withoutLineEnd.substr(fieldLength), fieldLength);
+      AppendValue(value, !line.continues);
       break;
     case HeaderField::From:
     case HeaderField::To:
-      AppendAddresses(line, fieldLength);
+      AppendAddresses(line.addresses);
+      if (!addressesWritten_) {
+        AppendValue(value, !line.continues);
+      }
       break;
     case HeaderField::Date:
-      line_.assign(withoutLineEnd);
+      line_ += value;
       AppendZone(line.time);
       hasDate_ = true;
       break;
   }
-  line_ += kLineEnd;
+  if (!line.continues) {
+    line_ += kLineEnd;
+  }
   out.Write(line_);
+  lineColumn_ = Column();
 }
 
 bool Utf8MailWriter::ContinuesGatewayHeader(const CopiedLine& line) const {

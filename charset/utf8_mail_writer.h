@@ -23,9 +23,11 @@ class Utf8MailWriter final : public MailWriter {
  private:
   enum class Part { Header, GatewayHeader, Body };
 
-  void AppendValue(std::string_view bytes, std::size_t column);
+  // The column that the next byte appended to line_ lands in.
+  std::size_t Column() const;
+  void AppendValue(std::string_view bytes, bool endOfText);
   void AppendDisplayName(std::string_view bytes);
-  void AppendAddresses(const HeaderLineView& line, std::size_t fieldLength);
+  void AppendAddresses(std::span<const AddressSpan> addresses);
   void AppendZone(std::int32_t time);
   bool ContinuesGatewayHeader(const CopiedLine& line) const;
   void StartBody(std::string_view firstPiece, MailboxSink& out);
@@ -33,7 +35,11 @@ class Utf8MailWriter final : public MailWriter {
 
   std::string programName_;
   Cp932Decoder decoder_;
-  std::string line_;  // reused for each header line as written
+  std::string line_;            // reused for each header line, or part of one, as written
+  std::size_t lineColumn_ = 0;  // where line_ starts: after the part before it
+  bool lineContinues_ = false;
+  bool addressesWritten_ = false;
+  bool valueWritten_ = false;
   Part part_ = Part::Header;
   bool atLineStart_ = true;
   bool pendingCr_ = false;  // a CR that ended a piece: its LF may start the next

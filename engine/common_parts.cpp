@@ -30,6 +30,7 @@ void AppendRestOfLine(HeaderLine& line, MailText& text, std::string_view valueSt
       value.remove_prefix(cr + 1);
     }
     line.Append(value);
+    line.PassOnIfLong();
   });
 }
 

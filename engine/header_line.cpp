@@ -20,6 +20,8 @@ struct AddressOffsets {
 };
 
 constexpr std::size_t kInitialLineCapacity = 2048;
+// A line longer than this goes to the writer in parts of about this size.
+constexpr std::size_t kPartSize = 64 * 1024;
 constexpr std::string_view kLineEnd = "\r\n";
 
 // Reused line after line, so that they grow only when a longer line comes.
@@ -95,8 +97,18 @@ HeaderLine& HeaderLine::EndAddress() {
   return *this;
 }
 
+void HeaderLine::PassOnIfLong() {
+  if (LineBytes.size() >= kPartSize) {
+    PassOn(true);
+  }
+}
+
 void HeaderLine::Finish() {
   Append(kLineEnd);
+  PassOn(false);
+}
+
+void HeaderLine::PassOn(bool continues) {
   const std::string_view bytes = LineBytes;
   Addresses.clear();
   for (const AddressOffsets& offsets : Offsets) {
@@ -104,7 +116,9 @@ void HeaderLine::Finish() {
         {bytes.substr(offsets.nameBegin, offsets.nameEnd - offsets.nameBegin),
          bytes.substr(offsets.addressBegin, offsets.addressEnd - offsets.addressBegin)});
   }
-  out_.WriteHeaderLine({field_, bytes, Addresses, time_});
+  out_.WriteHeaderLine({field_, bytes, Addresses, time_, continues});
+  LineBytes.clear();
+  Offsets.clear();
 }
 
 }  // namespace mixconv

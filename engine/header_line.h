@@ -34,10 +34,16 @@ class HeaderLine {
   HeaderLine& BeginAddress();
   HeaderLine& EndAddress();
 
+  // Hands what the line holds to the writer once it is long, between values or
+  // mailboxes, so that no line needs more memory than a part of it.
+  void PassOnIfLong();
+
   // Adds the line's CR LF and writes it.
   void Finish();
 
  private:
+  void PassOn(bool continues);
+
   HeaderField field_;
   MailOutput& out_;
   std::int32_t time_ = 0;

@@ -26,13 +26,16 @@ struct AddressSpan {
   std::string_view address;
 };
 
-// A synthesised header line. Its parts point into bytes, the line as the
-// default form writes it (CR LF included), and are valid during the call only.
+// A synthesised header line, or a part of one: a line of any length (a long
+// recipient list, say) comes in parts, each holding whole mailboxes. Its parts
+// point into bytes, the line as the default form writes it (CR LF included in
+// the last part), and are valid during the call only.
 struct HeaderLineView {
   HeaderField field = HeaderField::Subject;
   std::string_view bytes;
   std::span<const AddressSpan> addresses;  // From and To
   std::int32_t time = 0;                   // Separator and Date: the mail's index time
+  bool continues = false;                  // more of this line comes in the next call
 };
 
 // A piece of a copied line: the whole line, or a part of one longer than the

@@ -52,6 +52,7 @@ class RecipientListWriter {
     if (byte == ',') {
       Finish();
       line_.Append(", ");
+      line_.PassOnIfLong();
       state_ = State::AfterComma;
       return;
     }

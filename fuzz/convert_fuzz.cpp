@@ -53,9 +53,12 @@ class CheckingWriter final : public mixconv::MailWriter {
   explicit CheckingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
 
   void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MailboxSink& out) override {
+    // A part that more of the line follows has no line end; the last part ends in one.
     const std::string_view bytes = line.bytes;
-    Check(bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == "\r\n", "header line end", bytes);
-    Check(bytes.substr(0, bytes.size() - 2).find_first_of("\r\n") == std::string_view::npos,
+    const std::size_t lineEnd = line.continues ? 0 : 2;
+    Check(line.continues || (bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == "\r\n"),
+          "header line end", bytes);
+    Check(bytes.substr(0, bytes.size() - lineEnd).find_first_of("\r\n") == std::string_view::npos,
           "line end inside a header line", bytes);
     for (const mixconv::AddressSpan& span : line.addresses) {
       for (const std::string_view part : {span.displayName, span.address}) {

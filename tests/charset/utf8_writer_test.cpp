@@ -169,5 +169,28 @@ TEST(Utf8MailWriterTest, MailsEndInAnEmptyLineWithLfLineEndsAndEveryMailHasADate
             "\n");
 }
 
+// A line longer than the engine holds at once arrives in parts; it reads as one.
+TEST(Utf8MailWriterTest, LinesInPartsAreWrittenAsOne) {
+  Utf8MailWriter writer("test");
+  StringSink sink;
+  const std::string part1 = "To: a@x, b@x, ";
+  const AddressSpan first[] = {{{}, std::string_view(part1).substr(4, 3)},
+                               {{}, std::string_view(part1).substr(9, 3)}};
+  writer.WriteHeaderLine({HeaderField::To, part1, first, 0, true}, sink);
+  const std::string part2 = "c@x\r\n";
+  const AddressSpan second[] = {{{}, std::string_view(part2).substr(0, 3)}};
+  writer.WriteHeaderLine({HeaderField::To, part2, second, 0, false}, sink);
+  // The subject's parts split a character: its lead byte ends the first.
+  writer.WriteHeaderLine({HeaderField::Subject, "Subject: \x8E", {}, 0, true}, sink);
+  writer.WriteHeaderLine({HeaderField::Subject, "\x52\x93\x63\r\n", {}, 0, false}, sink);
+  // Two parts of encoded words: a fold keeps them apart.
+  writer.WriteHeaderLine({HeaderField::Subject, "Subject: \x8E\x52", {}, 0, true}, sink);
+  writer.WriteHeaderLine({HeaderField::Subject, "\x93\x63\r\n", {}, 0, false}, sink);
+  EXPECT_EQ(sink.text,
+            "To: a@x, b@x, c@x\n"
+            "Subject: =?UTF-8?B?5bGx55Sw?=\n"
+            "Subject: =?UTF-8?B?5bGx?=\n =?UTF-8?B?55Sw?=\n");
+}
+
 }  // namespace
 }  // namespace mixconv

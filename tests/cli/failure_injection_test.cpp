@@ -364,5 +364,33 @@ TEST_F(FailureInjectionTest, AReportThatCannotBeWrittenFailsTheRun) {
   EXPECT_EQ(run.err, "mixconv-cli: standard output: write error.\n");
 }
 
+// A recipient list of 1 MB of commas becomes a To line of 20 MB.
+TEST_F(FailureInjectionTest, AHeaderLineOfAnyLengthNeedsLittleMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's shadow memory counts against the limit";
+#else
+  constexpr rlim_t kMemoryLimit = 64 * 1024 * 1024;
+  constexpr std::size_t kCommas = 1'000'000;
+  MailLogBuilder()
+      .AddMail(kind::kSent, "Desk\r\nTO:" + std::string(kCommas, ',') + "\r\nSUB:S\r\n")
+      .WriteFiles(dir_.path() / "LONG");
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"LONG"}, std::vector<std::string>{"--utf8", "LONG"}}) {
+    const CliRun run = RunCli(arguments, [] {
+      const rlimit limit{kMemoryLimit, kMemoryLimit};
+      ::setrlimit(RLIMIT_DATA, &limit);
+    });
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string mailbox = Mailbox("LONG.mbx");
+    std::size_t addresses = 0;
+    for (std::size_t at = mailbox.find("@members.example.jp"); at != std::string::npos;
+         at = mailbox.find("@members.example.jp", at + 1)) {
+      ++addresses;
+    }
+    EXPECT_EQ(addresses, kCommas);
+  }
+#endif
+}
+
 }  // namespace
 }  // namespace mixconv::testing

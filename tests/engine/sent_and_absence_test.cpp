@@ -60,11 +60,12 @@ TEST_F(SentAndAbsenceTest, RecipientElementsAndLinesOfAnyLengthAreWhole) {
             "To: Sales <" + std::string(300, 'a') + "@members.example.jp>\r\n");
   std::string list = "TO:";
   std::string expected = "To: ";
-  for (int i = 0; i < 1000; ++i) {
+  // Long enough to reach the writer in several parts.
+  for (int i = 0; i < 10000; ++i) {
     list += (i == 0 ? "" : ",") + std::string("INET:user") + std::to_string(i) + "@example.com";
     expected += (i == 0 ? "" : ", ") + std::string("user") + std::to_string(i) + "@example.com";
   }
-  ASSERT_GT(list.size(), 16000u);
+  ASSERT_GT(list.size(), 200000u);
   EXPECT_EQ(RewrittenTo("Sales", list), expected + "\r\n");
 }
 
