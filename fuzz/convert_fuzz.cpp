@@ -1,7 +1,8 @@
 // libFuzzer target: one whole conversion of a log made from the input, then the
 // promises a damaged log must not break.
-// Input: a flags byte (bit 0: --utf8 form), the index's length (2 bytes, little
-// endian), the index bytes, then the text file's bytes.
+// Input: a flags byte (bit 0: --utf8 form; bit 1: an earlier NAME.mbx exists),
+// the index's length (2 bytes, little endian), the index bytes, then the text
+// file's bytes.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -81,6 +82,7 @@ class CheckingWriter final : public mixconv::MailWriter {
 };
 
 std::string WorkDirectory;
+constexpr std::string_view kEarlierMailbox = "From - earlier\r\n";
 
 void RemoveWorkDirectory() { std::filesystem::remove_all(WorkDirectory); }
 
@@ -133,11 +135,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const bool utf8 = (data[0] & 1) != 0;
+  const bool earlierMailbox = (data[0] & 2) != 0;
   const std::size_t indexLength = std::min<std::size_t>(data[1] | (data[2] << 8), size - 3);
   const std::string_view input(reinterpret_cast<const char*>(data) + 3, size - 3);
   const std::string base = WorkBase();
   WriteFile(base + ".MIX", input.substr(0, indexLength));
   WriteFile(base + ".TXT", input.substr(indexLength));
+  std::filesystem::remove(base + ".partial.mbx");
+  std::filesystem::remove(base + ".mbx");
+  if (earlierMailbox) {
+    WriteFile(base + ".mbx", kEarlierMailbox);
+  }
 
   static mixconv::Utf8MailWriter utf8Writer("fuzz");
   CheckingWriter writer(utf8 ? static_cast<mixconv::MailWriter&>(utf8Writer)
@@ -159,7 +167,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& line : report.lines) {
     stoppedInMail = stoppedInMail || line.ends_with(kAbort) || line.ends_with(kSeekFailed);
   }
-  const std::string mailbox = ReadFile(base + ".mbx");
+  // Only a complete run replaces an earlier mailbox; nothing else is left beside the log.
+  const bool partial = earlierMailbox && !outcome.complete;
+  const std::string mailbox = ReadFile(base + (partial ? ".partial.mbx" : ".mbx"));
+  Check(!partial || ReadFile(base + ".mbx") == kEarlierMailbox, "the earlier mailbox changed");
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(WorkDirectory)) {
+    ++files;
+  }
+  Check(files == (partial ? 4U : 3U), "files beside the log other than the mailbox");
   Check(CountSeparators(mailbox, utf8) == outcome.converted + (stoppedInMail ? 1 : 0),
         "separators do not match the mails converted");
   Check(mailbox.empty() || mailbox.back() == '\n', "mailbox ends inside a line");
