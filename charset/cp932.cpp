@@ -1,88 +1,121 @@
 #include "charset/cp932.h"
 
-#include <unicode/uchar.h>
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_err.h>
-#include <unicode/utf16.h>
-
+#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <vector>
+#include <optional>
 
-#include "charset/icu_converter.h"
+#include "charset/cp932_tables.h"
+#include "charset/utf8.h"
+
+#ifndef _WIN32
+#include <iconv.h>
+
+#include <cerrno>
+#include <memory>
+#endif
 
 namespace mixconv {
 
 namespace {
 
-Converter OpenStrictConverter(const char* name, UErrorCode& status) {
-  Converter converter(ucnv_open(name, &status));
-  if (U_SUCCESS(status)) {
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
-    ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &status);
-  }
-  return converter;
-}
+constexpr char32_t kLineSeparator = 0x2028;
+constexpr char32_t kParagraphSeparator = 0x2029;
 
-std::string CodePointName(UChar32 codePoint) {
+std::string CodePointName(char32_t codePoint) {
   std::array<char, 16> name{};
   std::snprintf(name.data(), name.size(), "U+%04X", static_cast<unsigned>(codePoint));
   return name.data();
 }
 
-bool IsControl(UChar32 codePoint) {
-  const auto type = static_cast<UCharCategory>(u_charType(codePoint));
-  return type == U_CONTROL_CHAR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
+// Unicode's control characters and the two separators that end lines.
+bool IsControl(char32_t codePoint) {
+  return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0) ||
+         codePoint == kLineSeparator || codePoint == kParagraphSeparator;
 }
+
+std::optional<std::uint16_t> Cp932Bytes(char32_t codePoint) {
+  const std::uint32_t key = static_cast<std::uint32_t>(codePoint) << 16;
+  const auto found = std::lower_bound(cp932::kEncodings.begin(), cp932::kEncodings.end(), key);
+  if (found == cp932::kEncodings.end() || (*found >> 16) != codePoint) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint16_t>(*found & 0xFFFF);
+}
+
+bool IsUtf8Name(std::string_view charset) {
+  std::string lower;
+  for (const char c : charset) {
+    lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return lower == "utf-8" || lower == "utf8";
+}
+
+#ifndef _WIN32
+struct IconvCloser {
+  void operator()(void* descriptor) const { iconv_close(static_cast<iconv_t>(descriptor)); }
+};
+
+// The text in UTF-8, through the C library's own converters; nothing where
+// the charset is unknown (error empty) or the text is not valid in it.
+std::optional<std::string> ToUtf8(std::string_view text, const char* charset, std::string& error) {
+  const iconv_t opened = iconv_open("UTF-8", charset);
+  if (opened == reinterpret_cast<iconv_t>(-1)) {
+    error = std::string("unknown charset ") + charset;
+    return std::nullopt;
+  }
+  const std::unique_ptr<void, IconvCloser> descriptor(opened);
+  std::string utf8(text.size() * 4, '\0');
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  char* out = utf8.data();
+  std::size_t outLeft = utf8.size();
+  if (iconv(opened, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) {
+    error = std::string("is not valid ") + charset + " text";
+    return std::nullopt;
+  }
+  utf8.resize(utf8.size() - outLeft);
+  return utf8;
+}
+#endif
 
 }  // namespace
 
-Converter OpenCp932Converter(UErrorCode& status) {
-  // ICU's "Shift_JIS" is ambiguous; this name is Microsoft's code page 932 alone.
-  Converter converter(ucnv_open("windows-31j", &status));
-  if (U_SUCCESS(status)) {
-    ucnv_setFallback(converter.get(), true);
-  }
-  return converter;
-}
-
 Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset) {
   Cp932Text result;
-  UErrorCode status = U_ZERO_ERROR;
-  const Converter source = OpenStrictConverter(sourceCharset, status);
-  if (U_FAILURE(status)) {
+  std::string converted;
+  if (!IsUtf8Name(sourceCharset)) {
+#ifdef _WIN32
     result.error = std::string("unknown charset ") + sourceCharset;
     return result;
-  }
-  std::vector<UChar> unicode(text.size() + 1);
-  const int32_t unicodeLength =
-      ucnv_toUChars(source.get(), unicode.data(), static_cast<int32_t>(unicode.size()), text.data(),
-                    static_cast<int32_t>(text.size()), &status);
-  if (U_FAILURE(status)) {
-    result.error = std::string("is not valid ") + sourceCharset + " text";
-    return result;
-  }
-
-  const Converter cp932 = OpenCp932Converter(status);
-  ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-  std::array<char, 8> encoded{};
-  for (int32_t i = 0; i < unicodeLength;) {
-    const int32_t start = i;
-    UChar32 codePoint = 0;
-    U16_NEXT(unicode.data(), i, unicodeLength, codePoint);
-    if (IsControl(codePoint)) {
-      result.error = "contains a control character (" + CodePointName(codePoint) + ")";
+#else
+    std::optional<std::string> utf8 = ToUtf8(text, sourceCharset, result.error);
+    if (!utf8) {
       return result;
     }
-    const int32_t length = ucnv_fromUChars(cp932.get(), encoded.data(), encoded.size(),
-                                           unicode.data() + start, i - start, &status);
-    if (U_FAILURE(status)) {
-      result.error = "contains " + CodePointName(codePoint) + ", which has no Shift_JIS form";
+    converted = std::move(*utf8);
+    text = converted;
+#endif
+  }
+  while (!text.empty()) {
+    const std::optional<char32_t> codePoint = TakeCodePoint(text);
+    if (!codePoint) {
+      result.error = std::string("is not valid ") + sourceCharset + " text";
       return result;
     }
-    result.bytes.append(encoded.data(), static_cast<std::size_t>(length));
+    if (IsControl(*codePoint)) {
+      result.error = "contains a control character (" + CodePointName(*codePoint) + ")";
+      return result;
+    }
+    const std::optional<std::uint16_t> bytes = Cp932Bytes(*codePoint);
+    if (!bytes) {
+      result.error = "contains " + CodePointName(*codePoint) + ", which has no Shift_JIS form";
+      return result;
+    }
+    if (*bytes > 0xFF) {
+      result.bytes += static_cast<char>(*bytes >> 8);
+    }
+    result.bytes += static_cast<char>(*bytes & 0xFF);
   }
   return result;
 }

@@ -12,8 +12,9 @@ struct Cp932Text {
   bool ok() const { return error.empty(); }
 };
 
-// Converts text in sourceCharset (an ICU charset name, such as "UTF-8") to code
-// page 932. Refuses control characters and characters that have no form there.
+// Converts text in sourceCharset ("UTF-8", or elsewhere than on Windows any name
+// the C library's iconv knows) to code page 932. Refuses control characters and
+// characters that have no form there.
 Cp932Text EncodeCp932(std::string_view text, const char* sourceCharset);
 
 }  // namespace mixconv

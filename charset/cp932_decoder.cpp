@@ -1,97 +1,33 @@
 #include "charset/cp932_decoder.h"
 
-#include <unicode/ucnv_cb.h>
-#include <unicode/ustring.h>
-#include <unicode/utf8.h>
-
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
-#include "charset/icu_converter.h"
+#include "charset/cp932_tables.h"
+#include "charset/utf8.h"
 
 namespace mixconv {
 
 namespace {
 
-constexpr UChar kReplacementCharacter = 0xFFFD;
-constexpr int kUnitsPerEntry = 2;
 constexpr unsigned kAsciiEnd = 0x80;
-// A byte becomes at most a U+FFFD (three bytes), a byte pair at most two characters.
+// A byte becomes at most a U+FFFD (three bytes), a byte pair at most one character.
 constexpr std::size_t kMaxUtf8BytesPerByte = 3;
 
-void ReplaceAndNote(const void* context, UConverterToUnicodeArgs* args, const char*, int32_t,
-                    UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason > UCNV_IRREGULAR) {
-    return;
-  }
-  *static_cast<bool*>(const_cast<void*>(context)) = true;
-  *status = U_ZERO_ERROR;
-  ucnv_cbToUWriteUChars(args, &kReplacementCharacter, 1, 0, status);
+Cp932Decoder::Entry CharacterEntry(std::uint16_t character, std::uint8_t consumed) {
+  Cp932Decoder::Entry entry;
+  entry.length = static_cast<std::uint8_t>(WriteUtf8(character, entry.utf8.data()));
+  entry.consumed = consumed;
+  entry.invalid = character == cp932::kNoCharacter;
+  return entry;
 }
 
-class TableBuilder {
- public:
-  TableBuilder() {
-    UErrorCode status = U_ZERO_ERROR;
-    converter_ = OpenCp932Converter(status);
-    ucnv_setToUCallBack(converter_.get(), ReplaceAndNote, &invalid_, nullptr, nullptr, &status);
-    if (U_FAILURE(status)) {
-      throw std::runtime_error(std::string("no code page 932 converter: ") + u_errorName(status));
-    }
-  }
-
-  // Decodes bytes from a fresh state; consumed leaves out a byte kept pending.
-  Cp932Decoder::Entry Decode(std::string_view bytes, bool flush) {
-    ucnv_resetToUnicode(converter_.get());
-    invalid_ = false;
-    std::array<UChar, kUnitsPerEntry * 2> units{};
-    UChar* target = units.data();
-    const char* source = bytes.data();
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_toUnicode(converter_.get(), &target, units.data() + units.size(), &source,
-                   bytes.data() + bytes.size(), nullptr, flush, &status);
-    Cp932Decoder::Entry entry;
-    const int32_t pending = ucnv_toUCountPending(converter_.get(), &status);
-    entry.consumed = static_cast<std::uint8_t>(bytes.size() - static_cast<std::size_t>(pending));
-    entry.invalid = invalid_;
-    int32_t length = 0;
-    u_strToUTF8WithSub(entry.utf8.data(), entry.utf8.size(), &length, units.data(),
-                       static_cast<int32_t>(target - units.data()), kReplacementCharacter, nullptr,
-                       &status);
-    if (U_FAILURE(status)) {
-      throw std::runtime_error(std::string("code page 932 table: ") + u_errorName(status));
-    }
-    entry.length = static_cast<std::uint8_t>(length);
-    return entry;
-  }
-
- private:
-  Converter converter_;
-  bool invalid_ = false;
-};
-
-// The entry packed when it is one valid character of up to three bytes.
+// The character's UTF-8 bytes, then their count in the last byte.
 std::array<char, 4> PackCharacter(const Cp932Decoder::Entry& entry) {
   std::array<char, 4> packed{};
-  UChar32 character = 0;
-  int32_t i = 0;
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry.utf8.data());
-  U8_NEXT(bytes, i, entry.length, character);
-  if (entry.consumed == 2 && !entry.invalid && i == entry.length && character > 0 &&
-      entry.length < packed.size()) {
-    std::copy_n(entry.utf8.begin(), entry.length, packed.begin());
-    packed.back() = static_cast<char>(entry.length);
-  }
+  std::copy_n(entry.utf8.begin(), entry.length, packed.begin());
+  packed.back() = static_cast<char>(entry.length);
   return packed;
-}
-
-int CharacterCount(const Cp932Decoder::Entry& entry) {
-  int count = 0;
-  for (std::size_t i = 0; i < entry.length; ++i) {
-    count += (static_cast<unsigned char>(entry.utf8[i]) & 0xC0) != 0x80 ? 1 : 0;
-  }
-  return count;
 }
 
 // Lead bytes are never ASCII.
@@ -106,29 +42,28 @@ bool AllAscii(const char* bytes) {
 
 }  // namespace
 
-// ICU's table puts three control characters elsewhere (0x1A as U+001C, for one),
-// where code page 932 keeps every ASCII byte as it is, so ASCII never asks ICU.
+// ASCII bytes stay as they are, as code page 932 keeps them (ICU's table would
+// move 0x1A, 0x1C and 0x7F); the rest is read from the generated tables.
 Cp932Decoder::Cp932Decoder() : pairCharacters_(std::size_t{256 - kAsciiEnd} * 256) {
-  TableBuilder icu;
+  const Entry invalidByte = CharacterEntry(cp932::kNoCharacter, 1);
   leadIndex_.fill(-1);
   for (unsigned byte = kAsciiEnd; byte < leadIndex_.size(); ++byte) {
-    const char single = static_cast<char>(byte);
-    if (icu.Decode({&single, 1}, false).consumed != 0) {
-      singleBytes_[byte] = icu.Decode({&single, 1}, true);
+    const std::uint16_t single = cp932::kSingleBytes[byte - kAsciiEnd];
+    if (single != cp932::kLeadByte) {
+      singleBytes_[byte] = CharacterEntry(single, 1);
       continue;
     }
-    leadIndex_[byte] = static_cast<std::int16_t>(pairs_.size());
-    const Entry& leadAlone = incompleteLeads_.emplace_back(icu.Decode({&single, 1}, true));
+    const auto lead = static_cast<std::int16_t>(pairs_.size());
+    leadIndex_[byte] = lead;
+    incompleteLeads_.push_back(invalidByte);
     std::array<Entry, 256>& pairs = pairs_.emplace_back();
     for (unsigned next = 0; next < pairs.size(); ++next) {
-      const char pair[] = {single, static_cast<char>(next)};
-      pairs[next] = icu.Decode({pair, 2}, false);
-      // A byte that cannot follow the lead byte is read again on its own.
-      if (pairs[next].consumed == 2 && CharacterCount(pairs[next]) == 2) {
-        pairs[next] = leadAlone;
-        pairs[next].consumed = 1;
+      const std::uint16_t character = cp932::kPairs[static_cast<std::size_t>(lead)][next];
+      // The byte after a lead byte it cannot follow is read again on its own.
+      pairs[next] = character == cp932::kLeadAlone ? invalidByte : CharacterEntry(character, 2);
+      if (character != cp932::kLeadAlone && character != cp932::kInvalidPair) {
+        pairCharacters_[PairIndex(byte, next)] = PackCharacter(pairs[next]);
       }
-      pairCharacters_[PairIndex(byte, next)] = PackCharacter(pairs[next]);
     }
   }
 }

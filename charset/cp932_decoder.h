@@ -13,7 +13,6 @@ namespace mixconv {
 
 class Cp932Decoder {
  public:
-  // Throws std::runtime_error when ICU has no code page 932 converter.
   Cp932Decoder();
 
   // The UTF-8 form of bytes, valid until the next call. Bytes that are not valid
@@ -24,7 +23,7 @@ class Cp932Decoder {
   // Whether any U+FFFD was produced since the last call.
   bool TakeInvalidSeen();
 
-  // What ICU's converter makes of one byte, or of a lead byte and the byte after it.
+  // What one byte makes, or a lead byte and the byte after it.
   struct Entry {
     std::array<char, 6> utf8{};
     std::uint8_t length = 0;
@@ -35,8 +34,7 @@ class Cp932Decoder {
  private:
   char* Append(const Entry& entry, char* out);
 
-  // ICU decodes byte by byte, which is several times slower than the mailbox
-  // is written; its answers for every byte and byte pair are kept instead.
+  // Every byte and byte pair, ready to copy.
   std::array<Entry, 256> singleBytes_{};       // bytes from 0x80 that are not lead bytes
   std::array<std::int16_t, 256> leadIndex_{};  // -1 for a byte that is not a lead byte
   std::vector<std::array<Entry, 256>> pairs_;

@@ -21,8 +21,6 @@
 #include <windows.h>
 #endif
 
-#include <stdexcept>
-
 namespace mixconv::ui {
 
 namespace {
@@ -91,13 +89,9 @@ void ConverterDialog::accept() {
     ConvertMailLog(kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str());
     return;
   }
-  try {
-    Utf8MailWriter writer(kProgramName);
-    RunConversion({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str(),
-                   ServiceMailDomain, &writer});
-  } catch (const std::runtime_error& error) {
-    ReportError(QString::fromStdString(error.what()));
-  }
+  Utf8MailWriter writer(kProgramName);
+  RunConversion({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str(),
+                 ServiceMailDomain, &writer});
 }
 
 void ConverterDialog::OnBrowse() {
