@@ -9,6 +9,7 @@
 
 #include "convert.h"
 #include "convert_one_mail.h"
+#include "file_path.h"
 #include "header_line.h"
 #include "log_file_name.h"
 #include "mail_index.h"
@@ -60,8 +61,8 @@ InputFile OpenInput(const std::string& requestedPath) {
   }
   // Some platforms open a directory for reading; none can read a log from one.
   std::error_code ignored;
-  InputFile file(std::filesystem::is_directory(*path, ignored) ? nullptr
-                                                               : std::fopen(path->c_str(), "rb"));
+  InputFile file(std::filesystem::is_directory(FilePath(*path), ignored) ? nullptr
+                                                                         : OpenFile(*path, "rb"));
   if (!file) {
     ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, path->c_str());
   }
@@ -150,8 +151,8 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   const bool complete = closed && allEntries && !CurrentRun.failureReported;
   // A run that stopped early never replaces a mailbox the user already has.
   std::error_code ignored;
-  const bool keepEarlier =
-      !complete && std::filesystem::exists(std::filesystem::symlink_status(mailboxPath, ignored));
+  const bool keepEarlier = !complete && std::filesystem::exists(std::filesystem::symlink_status(
+                                            FilePath(mailboxPath), ignored));
   const std::string placedPath =
       keepEarlier ? base + std::string(kPartialMailboxExtension) : mailboxPath;
   const bool placed = Mailbox.MoveTo(placedPath);

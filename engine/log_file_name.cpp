@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "file_path.h"
 #include "line_text.h"
 #include "messages.h"
 #include "report.h"
@@ -24,17 +25,17 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 std::optional<std::string> FindLogFile(const std::string& path) {
   std::error_code error;
-  const fs::path wanted(path);
+  const fs::path wanted = FilePath(path);
   if (fs::exists(wanted, error) || !wanted.has_filename()) {
     return path;
   }
   const fs::path directory = wanted.has_parent_path() ? wanted.parent_path() : fs::path(".");
-  const std::string name = wanted.filename().string();
+  const std::string name = PathText(wanted.filename());
   std::optional<fs::path> found;
   unsigned matches = 0;
   for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
        entry.increment(error)) {
-    if (EqualIgnoringAsciiCase(entry->path().filename().string(), name)) {
+    if (EqualIgnoringAsciiCase(PathText(entry->path().filename()), name)) {
       found = entry->path();
       ++matches;
     }
@@ -43,7 +44,7 @@ std::optional<std::string> FindLogFile(const std::string& path) {
     ReportFailure(messages::kFileNameAmbiguous, CurrentRun.programName, path.c_str(), matches);
     return std::nullopt;
   }
-  return found ? (wanted.parent_path() / found->filename()).string() : path;
+  return found ? PathText(wanted.parent_path() / found->filename()) : path;
 }
 
 }  // namespace mixconv

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <random>
 
+#include "file_path.h"
+
 namespace mixconv {
 
 namespace {
@@ -30,16 +32,16 @@ std::FILE* CreateNewFile(const std::string& path, std::string& newPath) {
     std::snprintf(tag.data(), tag.size(), ".%08x", static_cast<unsigned>(entropy()));
     newPath = path + tag.data() + kNewFileSuffix;
     std::error_code error;
-    if (fs::exists(fs::symlink_status(newPath, error))) {
+    if (fs::exists(fs::symlink_status(FilePath(newPath), error))) {
       continue;
     }
-    if (std::FILE* file = std::fopen(newPath.c_str(), kCreateNew)) {
+    if (std::FILE* file = OpenFile(newPath, kCreateNew)) {
       // Where the file system keeps no modes (FAT), there is nothing to narrow.
-      fs::permissions(newPath, kMailboxPermissions, fs::perm_options::replace, error);
+      fs::permissions(FilePath(newPath), kMailboxPermissions, fs::perm_options::replace, error);
       return file;
     }
     // Anything but a name taken meanwhile will fail again.
-    if (!fs::exists(fs::symlink_status(newPath, error))) {
+    if (!fs::exists(fs::symlink_status(FilePath(newPath), error))) {
       break;
     }
   }
@@ -55,7 +57,7 @@ MailboxFile::~MailboxFile() {
   }
   if (!newPath_.empty()) {
     std::error_code ignored;
-    fs::remove(newPath_, ignored);
+    fs::remove(FilePath(newPath_), ignored);
   }
 }
 
@@ -132,10 +134,10 @@ bool MailboxFile::Close() {
 
 bool MailboxFile::MoveTo(const std::string& path) {
   std::error_code error;
-  fs::rename(newPath_, path, error);
+  fs::rename(FilePath(newPath_), FilePath(path), error);
   if (error) {
     std::error_code ignored;
-    fs::remove(newPath_, ignored);
+    fs::remove(FilePath(newPath_), ignored);
   }
   newPath_.clear();
   return !error;
