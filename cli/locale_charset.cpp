@@ -3,9 +3,7 @@
 #include <clocale>
 #include <string_view>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <langinfo.h>
 #endif
 
@@ -15,7 +13,8 @@ void UseEnvironmentLocale() { std::setlocale(LC_ALL, ""); }
 
 std::string LocaleCharset() {
 #ifdef _WIN32
-  return "cp" + std::to_string(GetACP());
+  // CommandLine reads the arguments as UTF-16 and hands them on in UTF-8.
+  return "UTF-8";
 #else
   const std::string_view codeset = nl_langinfo(CODESET);
   if (codeset.empty() || codeset == "ANSI_X3.4-1968" || codeset == "US-ASCII") {

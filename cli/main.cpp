@@ -2,9 +2,11 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "charset/cp932.h"
 #include "charset/utf8_mail_writer.h"
+#include "cli/console.h"
 #include "cli/locale_charset.h"
 #include "cli/options.h"
 #include "cli/standard_streams.h"
@@ -18,8 +20,9 @@ constexpr int kExitIncomplete = 1;
 constexpr int kExitUsage = 2;
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n",
-               mixconv::cli::kProgramName, message.c_str(), mixconv::cli::kProgramName);
+  const std::string program = mixconv::cli::kProgramName;
+  mixconv::cli::Print(
+      stderr, program + ": " + message + "\nTry '" + program + " --help' for more information.\n");
   return kExitUsage;
 }
 
@@ -34,20 +37,20 @@ bool EncodeOption(const char* optionName, std::string& value, const std::string&
   return true;
 }
 
-int Run(int argc, char** argv) {
+int Run(const std::vector<std::string>& arguments) {
   using namespace mixconv::cli;
   UseEnvironmentLocale();
-  ParsedOptions parsed = ParseOptions(argc, argv);
+  ParsedOptions parsed = ParseOptions(arguments);
   if (!parsed.error.empty()) {
     return UsageError(parsed.error);
   }
   Options& options = parsed.options;
   if (options.showHelp) {
-    std::fputs(kUsageText, stdout);
+    Print(stdout, kUsageText);
     return 0;
   }
   if (options.showVersion) {
-    std::printf("%s %s\n", kProgramName, mixconv::kVersionText);
+    Print(stdout, std::string(kProgramName) + " " + mixconv::kVersionText + "\n");
     return 0;
   }
   const std::string charset = LocaleCharset();
@@ -78,5 +81,6 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   mixconv::cli::OpenClosedStandardDescriptors();
-  return mixconv::cli::CheckedExitStatus(mixconv::cli::kProgramName, Run(argc, argv));
+  return mixconv::cli::CheckedExitStatus(mixconv::cli::kProgramName,
+                                         Run(mixconv::cli::CommandLine(argc, argv)));
 }

@@ -43,13 +43,13 @@ constexpr ValueOption kValueOptions[] = {
 
 }  // namespace
 
-ParsedOptions ParseOptions(int argc, const char* const* argv) {
+ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
   ParsedOptions parsed;
   Options& options = parsed.options;
   options.mailDomain = ServiceMailDomain;
   bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
     if (optionsEnded || !argument.starts_with("-") || argument == "-") {
       options.indexPaths.emplace_back(argument);
       continue;
@@ -78,8 +78,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
       }
       if (name.size() < argument.size()) {
         options.*(match->field) = argument.substr(name.size() + 1);
-      } else if (i + 1 < argc) {
-        options.*(match->field) = argv[++i];
+      } else if (i + 1 < arguments.size()) {
+        options.*(match->field) = arguments[++i];
       } else {
         parsed.error = "option '" + std::string(name) + "' needs a value";
         return parsed;

@@ -24,8 +24,9 @@ struct ParsedOptions {
   std::string error;  // a usage error, empty when the command line is sound
 };
 
-// Values are kept as they arrive, in the locale's encoding.
-ParsedOptions ParseOptions(int argc, const char* const* argv);
+// arguments[0] is the program. Values are kept as they arrive, in the
+// encoding that LocaleCharset names.
+ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
 
 extern const char kUsageText[];
 

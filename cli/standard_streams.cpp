@@ -1,6 +1,9 @@
 #include "cli/standard_streams.h"
 
 #include <cstdio>
+#include <string>
+
+#include "cli/console.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -28,7 +31,7 @@ void OpenClosedStandardDescriptors() {
 
 int CheckedExitStatus(const char* programName, int status) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    std::fprintf(stderr, "%s: standard output: write error.\n", programName);
+    Print(stderr, std::string(programName) + ": standard output: write error.\n");
     return kExitIncomplete;
   }
   if (std::fflush(stderr) != 0 || std::ferror(stderr) != 0) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cli/console.h"
+
 namespace mixconv::cli {
 
 StreamReport::StreamReport(const char* programName, bool quiet)
@@ -12,8 +14,7 @@ int StreamReport::AddLine(const char* text) {
   const bool isError = std::string_view(text).starts_with(errorPrefix_);
   if (isError || !quiet_) {
     std::FILE* stream = isError ? stderr : stdout;
-    std::fputs(text, stream);
-    std::fputc('\n', stream);
+    Print(stream, std::string(text) + "\n");
     // Lines keep their order where both streams go to one file or pipe.
     std::fflush(stream);
   }
