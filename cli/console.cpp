@@ -1,9 +1,10 @@
 #include "cli/console.h"
 
 #ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <memory>
 #endif

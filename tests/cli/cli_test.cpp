@@ -133,7 +133,8 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(version.out, "mixconv-cli 1.0.0.1\n");
 }
 
-TEST_F(CliTest, SampleLogConvertsToTheGoldenMailbox) {
+// The same golden mailboxes as mixconv-cli.exe must write on Windows.
+TEST_F(CliTest, SampleLogConvertsToTheGoldenMailboxes) {
   const fs::path samples = MIXCONV_SAMPLES_DIR;
   fs::copy_file(samples / "SAMPLE.MIX", dir_.path() / "SAMPLE.MIX");
   fs::copy_file(samples / "SAMPLE.TXT", dir_.path() / "SAMPLE.TXT");
@@ -141,6 +142,9 @@ TEST_F(CliTest, SampleLogConvertsToTheGoldenMailbox) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "skip one binary mail.\nconvert 5/6 mail\n");
   EXPECT_EQ(Mailbox("SAMPLE"), ReadFileBytes(samples / "SAMPLE.expected.mbx"));
+  EXPECT_EQ(
+      RunCli({"--utf8", "--name", "山田 太郎", "--email", "taro@example.jp", "SAMPLE"}).status, 0);
+  EXPECT_EQ(Mailbox("SAMPLE"), ReadFileBytes(samples / "SAMPLE.utf8.expected.mbx"));
 }
 
 TEST_F(CliTest, SampleGeneratorWritesTheCommittedLog) {
