@@ -7,6 +7,7 @@
 #   ./dev.sh fuzz [SECONDS]   the libFuzzer target, from the seed corpus (default 60 s)
 #   ./dev.sh windows mixconv-cli.exe and its tests cross-built for Windows, run under wine
 #   ./dev.sh package the Debian package of both programs, in build/package/
+#   ./dev.sh web     the converter as one HTML page, build/web/mixconv.html
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -17,6 +18,9 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 PACKAGE_PACKAGES=(dpkg-dev file)
+WEB_PACKAGES=(emscripten)
+# The browser tests' Chromium; their driver, puppeteer-core, comes from npm.
+BROWSER_TEST_PACKAGES=(chromium)
 FUZZ_SEED=1
 
 install_missing_packages() {
@@ -52,11 +56,29 @@ run_sample() {
   fi
 }
 
+# Debian's emscripten runs its tools on the image's node, which looks for
+# Debian's node modules only when told where.
+build_web() {
+  NODE_PATH=/usr/share/nodejs build web
+}
+
 run_tests() {
   build dev
+  build_web
+  (cd tests/web && npm ci --no-audit --no-fund)
   ctest --preset dev
   build sanitizers
   ctest --preset sanitizers
+}
+
+# The engine's figures, then the web page's next to mixconv-cli's.
+run_bench() {
+  build release
+  build_web
+  (cd tests/web && npm ci --no-audit --no-fund)
+  build/release/bench/convert_bench
+  node tests/web/bench_web.mjs build/web/mixconv.html build/release/cli/mixconv-cli \
+    build/release/bench/convert_bench
 }
 
 # A fixed seed, so that a finding can be replayed; new inputs go to a corpus
@@ -79,13 +101,14 @@ run_windows_tests() {
 
 case "${1:-}" in
   run) install_missing_packages && run_sample ;;
-  test) install_missing_packages && run_tests ;;
-  bench) install_missing_packages && build release && build/release/bench/convert_bench ;;
+  test) install_missing_packages "${WEB_PACKAGES[@]}" "${BROWSER_TEST_PACKAGES[@]}" && run_tests ;;
+  bench) install_missing_packages "${WEB_PACKAGES[@]}" "${BROWSER_TEST_PACKAGES[@]}" && run_bench ;;
+  web) install_missing_packages "${WEB_PACKAGES[@]}" && build_web ;;
   fuzz) install_missing_packages "${FUZZ_PACKAGES[@]}" && run_fuzzer "${2:-60}" ;;
   windows) install_missing_packages "${WINDOWS_PACKAGES[@]}" && run_windows_tests ;;
   package) install_missing_packages "${PACKAGE_PACKAGES[@]}" && build release && cpack --preset deb ;;
   *)
-    echo "usage: ./dev.sh run | test | bench | fuzz [SECONDS] | windows | package" >&2
+    echo "usage: ./dev.sh run | test | bench | fuzz [SECONDS] | windows | package | web" >&2
     exit 2
     ;;
 esac

@@ -1,7 +1,8 @@
 // Converts a generated mail log of a few hundred megabytes and prints the engine's
 // throughput, in the default and the --utf8 form, next to a plain copy of the
 // same text file, and the peak memory.
-// Usage: convert_bench [MEGABYTES]   (default 200)
+// Usage: convert_bench [MEGABYTES]              (default 200)
+//        convert_bench --write-log BASE [MEGABYTES]   only writes the log, for other benchmarks
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "charset/utf8_mail_writer.h"
@@ -110,6 +112,13 @@ void Convert(const fs::path& base, mixconv::MailWriter* writer = nullptr) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string_view(argv[1]) == "--write-log") {
+    const std::uint64_t megabytes = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 200;
+    const Log log = WriteLog(argv[2], megabytes * 1000 * 1000);
+    std::printf("%s: %.1f MB of text in %zu mails\n", argv[2],
+                static_cast<double>(log.textBytes) / 1e6, log.mails);
+    return 0;
+  }
   const std::uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 200;
   PinTimeZone();
   const TempDir dir;

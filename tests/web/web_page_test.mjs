@@ -1,0 +1,177 @@
+// The web page in a real headless Chromium: it converts logs to the same bytes
+// as mixconv-cli, refuses bad input with a line and no download, and makes no
+// request at all.
+// Usage: node web_page_test.mjs PAGE MIXCONV_CLI MAKE_UTF8_LOG SAMPLES_DIR
+import assert from 'node:assert/strict';
+import {execFileSync} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {after, before, test} from 'node:test';
+import {pathToFileURL} from 'node:url';
+
+import puppeteer from 'puppeteer-core';
+
+const [page_, cli, makeUtf8Log, samples] = process.argv.slice(2);
+const kChromium = '/usr/bin/chromium';
+const kUser = {name: '山田 太郎', email: 'taro@example.jp'};
+// Japan has kept one offset since 1951: the same dates as TZ=JST-9 for the CLI.
+const kZone = 'Asia/Tokyo';
+const kTimeoutMs = 60000;
+
+let browser;
+let work;
+
+before(async () => {
+  assert.ok(fs.existsSync(page_), `${page_} is missing: ./dev.sh web builds it`);
+  assert.ok(fs.existsSync(kChromium), 'Chromium is missing: ./dev.sh test installs it');
+  work = fs.mkdtempSync(path.join(os.tmpdir(), 'mixconv-web-'));
+  browser = await puppeteer.launch({
+    executablePath: kChromium,
+    headless: true,
+    userDataDir: path.join(work, 'profile'),
+    env: {...process.env, TZ: kZone},
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  fs.rmSync(work, {recursive: true, force: true});
+});
+
+// A fresh page, with every request it makes and every error it shows noted.
+async function openPage() {
+  const page = await browser.newPage();
+  page.setDefaultTimeout(kTimeoutMs);
+  const seen = {requests: [], errors: []};
+  page.on('request', (request) => seen.requests.push(request.url()));
+  page.on('pageerror', (error) => seen.errors.push(error.message));
+  page.on('console', (message) => {
+    if (message.type() === 'error') {
+      seen.errors.push(message.text());
+    }
+  });
+  const downloads = fs.mkdtempSync(path.join(work, 'downloads-'));
+  const session = await page.createCDPSession();
+  await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloads});
+  await page.goto(pathToFileURL(page_).href);
+  return {page, seen, downloads};
+}
+
+async function logLines(page) {
+  return page.$$eval('[role=log] > *', (lines) => lines.map((line) => line.textContent));
+}
+
+// Picks the files, fills the form and converts; resolves once the run is over.
+async function convert(page, files, {name = kUser.name, email = kUser.email, utf8 = false} = {}) {
+  const linesBefore = (await logLines(page)).length;
+  if (files.length) {
+    await (await page.$('input[type=file]')).uploadFile(...files);
+  }
+  await page.$eval('input[name=name]', (field, value) => { field.value = value; }, name);
+  await page.$eval('input[name=email]', (field, value) => { field.value = value; }, email);
+  await page.$eval('input[name=utf8]', (box, value) => { box.checked = value; }, utf8);
+  const button = await page.$('button');
+  assert.match(await button.evaluate((b) => b.textContent), /変換/);
+  await button.click();
+  await page.waitForFunction(
+      (count) => document.querySelectorAll('[role=log] > *').length > count &&
+                 !document.querySelector('button').disabled,
+      {}, linesBefore);
+  return (await logLines(page)).slice(linesBefore);
+}
+
+async function download(page, downloads) {
+  const link = await page.$('a[download]');
+  assert.ok(link, 'no download offered');
+  const name = await link.evaluate((a) => a.download);
+  await link.click();
+  const file = path.join(downloads, name);
+  for (let waited = 0; !fs.existsSync(file); waited += 100) {
+    assert.ok(waited < kTimeoutMs, `${name} was not downloaded`);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  return {name, bytes: fs.readFileSync(file)};
+}
+
+// What mixconv-cli writes for the same log, in its own copy of the files.
+function cliMailbox(files, utf8) {
+  const dir = fs.mkdtempSync(path.join(work, 'cli-'));
+  for (const file of files) {
+    fs.copyFileSync(file, path.join(dir, path.basename(file)));
+  }
+  const index = files.find((file) => /\.mix$/i.test(file));
+  execFileSync(cli, [...(utf8 ? ['--utf8'] : []), '--quiet', '--name', kUser.name,
+                     '--email', kUser.email, path.join(dir, path.basename(index))],
+               {env: {...process.env, TZ: 'JST-9', LC_ALL: 'C.UTF-8'}});
+  return fs.readFileSync(path.join(dir, path.basename(index).replace(/\.mix$/i, '.mbx')));
+}
+
+test('logs convert to the bytes mixconv-cli writes, in both forms', async () => {
+  execFileSync(makeUtf8Log, [path.join(work, 'UTF8')]);
+  const logs = {
+    sample: {files: [path.join(samples, 'SAMPLE.TXT'), path.join(samples, 'SAMPLE.MIX')],
+             mails: 5, subject: '定例会議', lines: ['skip one binary mail.', 'convert 5/6 mail']},
+    generated: {files: [path.join(work, 'UTF8.MIX'), path.join(work, 'UTF8.TXT')],
+                mails: 9, subject: '議事録の送付'},
+  };
+  for (const [what, log] of Object.entries(logs)) {
+    for (const utf8 of [false, true]) {
+      const {page, seen, downloads} = await openPage();
+      const lines = await convert(page, log.files, {utf8});
+      if (log.lines) {
+        assert.deepEqual(lines, log.lines);
+      }
+      const saved = await download(page, downloads);
+      assert.equal(saved.name, path.basename(log.files.find((f) => /\.mix$/i.test(f))).replace(/\.mix$/i, '.mbx'));
+      assert.ok(saved.bytes.equals(cliMailbox(log.files, utf8)), `${what}, utf8 ${utf8}: not the CLI's bytes`);
+      const rows = await page.$$eval('table tbody tr', (tr) => tr.map((row) => row.textContent));
+      assert.equal(rows.length, log.mails, what);
+      assert.ok(rows.some((row) => row.includes(log.subject)), `${what}: ${log.subject} is not listed`);
+      assert.deepEqual(seen.errors, []);
+      await page.close();
+    }
+  }
+});
+
+test('bad input gets a line and no download', async () => {
+  const index = path.join(samples, 'SAMPLE.MIX');
+  const text = path.join(samples, 'SAMPLE.TXT');
+  const other = path.join(work, 'OTHER.TXT');
+  fs.copyFileSync(text, other);
+  const shortDir = fs.mkdtempSync(path.join(work, 'short-'));
+  fs.writeFileSync(path.join(shortDir, 'SHORT.MIX'), Buffer.from('short'));
+  fs.copyFileSync(text, path.join(shortDir, 'SHORT.TXT'));
+  const cases = [
+    {files: [index], line: 'mixconv: pick the two files of one log, NAME.MIX and NAME.TXT.'},
+    {files: [], line: 'mixconv: pick the two files of one log, NAME.MIX and NAME.TXT.'},
+    {files: [index, other], line: 'mixconv: SAMPLE.MIX and OTHER.TXT are not the two files of one log.'},
+    {files: [path.join(shortDir, 'SHORT.MIX'), path.join(shortDir, 'SHORT.TXT')],
+     line: 'mixconv: file read error.'},
+    {files: [index, text], name: 'smile 😀',
+     line: 'mixconv: name: contains U+1F600, which has no Shift_JIS form'},
+  ];
+  for (const {files, name, line} of cases) {
+    const {page, seen} = await openPage();
+    const lines = await convert(page, files, {name});
+    assert.equal(lines[0], line);
+    assert.equal(await page.$('a[download]'), null, `${line}: a download was offered`);
+    assert.deepEqual(seen.errors, []);
+    await page.close();
+  }
+});
+
+test('the page makes no request and forbids connections', async () => {
+  const {page, seen} = await openPage();
+  await convert(page, [path.join(samples, 'SAMPLE.MIX'), path.join(samples, 'SAMPLE.TXT')]);
+  const policy = await page.$eval('meta[http-equiv=Content-Security-Policy]', (meta) => meta.content);
+  assert.match(policy, /connect-src 'none'/);
+  assert.match(policy, /default-src 'none'/);
+  const blocked = await page.evaluate(() => fetch('https://example.com/').then(() => false, () => true));
+  assert.ok(blocked, 'a connection was allowed');
+  const outside = seen.requests.filter((url) => !/^(file|blob|data):/.test(url));
+  assert.deepEqual(outside, []);
+  await page.close();
+});

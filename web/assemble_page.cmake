@@ -1,0 +1,20 @@
+# Puts the worker (the engine's module and its glue) and the page's script into
+# the page, so that it is one file that works from disk.
+#   cmake -DPAGE=page.html -DPAGE_SCRIPT=page.js -DWORKER_PARTS="a.js;b.js" -DOUTPUT=x.html -P assemble_page.cmake
+file(READ "${PAGE}" page)
+file(READ "${PAGE_SCRIPT}" page_script)
+set(worker "")
+foreach(part IN LISTS WORKER_PARTS)
+  file(READ "${part}" text)
+  string(APPEND worker "${text}\n")
+endforeach()
+foreach(script IN ITEMS worker page_script)
+  string(TOLOWER "${${script}}" lower)
+  string(FIND "${lower}" "</script" end)
+  if(NOT end EQUAL -1)
+    message(FATAL_ERROR "${script} holds \"</script\", which would end it inside the page")
+  endif()
+endforeach()
+string(REPLACE "/* worker */" "${worker}" page "${page}")
+string(REPLACE "/* page */" "${page_script}" page "${page}")
+file(WRITE "${OUTPUT}" "${page}")
