@@ -74,7 +74,12 @@ ConverterDialog::ConverterDialog() {
 void ConverterDialog::accept() {
   m_resultLog.ShowWindow();
   ActiveResultLog = &m_resultLog;
+#ifdef Q_OS_WIN
+  // The engine takes UTF-8 paths on Windows, whatever the ANSI code page.
+  const QByteArray path = m_editPath->text().toUtf8();
+#else
   const QByteArray path = QFile::encodeName(m_editPath->text());
+#endif
   const Cp932Text mail = EncodeCp932(m_editMail->text().toStdString(), "UTF-8");
   const Cp932Text name = EncodeCp932(m_editName->text().toStdString(), "UTF-8");
   // The mailbox holds Shift_JIS only: a field it cannot hold is reported, not mangled.
