@@ -53,6 +53,16 @@ async function openPage() {
       seen.errors.push(message.text());
     }
   });
+  // The worker's errors, the policy's refusals among them, are its own.
+  page.on('workercreated', async (worker) => {
+    worker.on('error', (error) => seen.errors.push(error.message));
+    await worker.client.send('Log.enable');
+    worker.client.on('Log.entryAdded', ({entry}) => {
+      if (entry.level === 'error') {
+        seen.errors.push(entry.text);
+      }
+    });
+  });
   const downloads = fs.mkdtempSync(path.join(work, 'downloads-'));
   const session = await page.createCDPSession();
   await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloads});
