@@ -173,9 +173,21 @@ test('bad input gets a line and no download', async () => {
   }
 });
 
-test('the page makes no request and forbids connections', async () => {
+test('dropped files convert; the page makes no request and forbids connections', async () => {
   const {page, seen} = await openPage();
-  await convert(page, [path.join(samples, 'SAMPLE.MIX'), path.join(samples, 'SAMPLE.TXT')]);
+  // Files dropped on the form: taken from the picker, which is then emptied.
+  await (await page.$('input[type=file]')).uploadFile(path.join(samples, 'SAMPLE.MIX'),
+                                                       path.join(samples, 'SAMPLE.TXT'));
+  await page.evaluate(() => {
+    const input = document.querySelector('input[type=file]');
+    const dropped = new DataTransfer();
+    for (const file of input.files) {
+      dropped.items.add(file);
+    }
+    input.value = '';
+    document.querySelector('form').dispatchEvent(new DragEvent('drop', {dataTransfer: dropped}));
+  });
+  assert.deepEqual(await convert(page, []), ['skip one binary mail.', 'convert 5/6 mail']);
   const policy = await page.$eval('meta[http-equiv=Content-Security-Policy]', (meta) => meta.content);
   assert.match(policy, /connect-src 'none'/);
   assert.match(policy, /default-src 'none'/);
