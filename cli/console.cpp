@@ -48,23 +48,23 @@ std::vector<std::string> CommandLine(int, char**) {
   return utf8;
 }
 
-bool Print(std::FILE* stream, std::string_view text) {
+void Print(std::FILE* stream, std::string_view text) {
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   DWORD mode = 0;
   if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) {
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    std::fwrite(text.data(), 1, text.size(), stream);
+    return;
   }
   std::fflush(stream);
   const std::wstring wide = ToUtf16(text);
   DWORD written = 0;
-  return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
-         written == wide.size();
+  WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 #else
 std::vector<std::string> CommandLine(int argc, char** argv) { return {argv, argv + argc}; }
 
-bool Print(std::FILE* stream, std::string_view text) {
-  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+void Print(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
 }
 #endif
 

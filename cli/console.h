@@ -14,7 +14,7 @@ namespace mixconv::cli {
 std::vector<std::string> CommandLine(int argc, char** argv);
 
 // Writes text to stream; to a Windows console as characters, elsewhere (a file,
-// a pipe) as the bytes they are. False when the write failed.
-bool Print(std::FILE* stream, std::string_view text);
+// a pipe) as the bytes they are, where a failed write shows in ferror(stream).
+void Print(std::FILE* stream, std::string_view text);
 
 }  // namespace mixconv::cli
