@@ -62,10 +62,15 @@ build_web() {
   NODE_PATH=/usr/share/nodejs build web
 }
 
+# puppeteer-core, at the version the lockfile pins.
+install_browser_driver() {
+  (cd tests/web && npm ci --no-audit --no-fund)
+}
+
 run_tests() {
   build dev
   build_web
-  (cd tests/web && npm ci --no-audit --no-fund)
+  install_browser_driver
   ctest --preset dev
   build sanitizers
   ctest --preset sanitizers
@@ -75,7 +80,7 @@ run_tests() {
 run_bench() {
   build release
   build_web
-  (cd tests/web && npm ci --no-audit --no-fund)
+  install_browser_driver
   build/release/bench/convert_bench
   node tests/web/bench_web.mjs build/web/mixconv.html build/release/cli/mixconv-cli \
     build/release/bench/convert_bench
