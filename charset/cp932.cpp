@@ -7,6 +7,7 @@
 
 #include "charset/cp932_tables.h"
 #include "charset/utf8.h"
+#include "engine/line_text.h"
 
 #ifndef _WIN32
 #include <iconv.h>
@@ -44,11 +45,7 @@ std::optional<std::uint16_t> Cp932Bytes(char32_t codePoint) {
 }
 
 bool IsUtf8Name(std::string_view charset) {
-  std::string lower;
-  for (const char c : charset) {
-    lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  return lower == "utf-8" || lower == "utf8";
+  return EqualIgnoringAsciiCase(charset, "utf-8") || EqualIgnoringAsciiCase(charset, "utf8");
 }
 
 #ifndef _WIN32

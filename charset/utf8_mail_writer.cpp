@@ -8,6 +8,7 @@
 #include "charset/ascii.h"
 #include "charset/encoded_words.h"
 #include "engine/convert.h"
+#include "engine/line_text.h"
 
 namespace mixconv {
 
@@ -51,18 +52,11 @@ bool IsHeaderFieldLine(std::string_view line) {
          std::all_of(name.begin(), name.end(), IsFieldNameByte);
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view lower) {
-  return a.size() == lower.size() &&
-         std::equal(a.begin(), a.end(), lower.begin(), [](char x, char y) {
-           return (x >= 'A' && x <= 'Z' ? static_cast<char>(x - 'A' + 'a') : x) == y;
-         });
-}
-
 bool IsMimeField(std::string_view line) {
   const std::string_view name = FieldName(line);
   return std::any_of(
       kMimeFieldNames.begin(), kMimeFieldNames.end(),
-      [name](std::string_view mimeName) { return EqualsIgnoringCase(name, mimeName); });
+      [name](std::string_view mimeName) { return EqualIgnoringAsciiCase(name, mimeName); });
 }
 
 }  // namespace
@@ -219,7 +213,7 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
     if (atLineStart_ && IsMimeField(line.bytes)) {
       out.Write(kRenamedFieldPrefix);
     }
-    if (atLineStart_ && EqualsIgnoringCase(FieldName(line.bytes), kDateFieldName)) {
+    if (atLineStart_ && EqualIgnoringAsciiCase(FieldName(line.bytes), kDateFieldName)) {
       hasDate_ = true;
     }
     WriteText(line.bytes, false, out);

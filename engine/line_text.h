@@ -22,6 +22,19 @@ constexpr char AsciiLower(char byte) {
   return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
 }
 
+// Equal but for the case of ASCII letters, as file names and field names compare.
+constexpr bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // A NUL ends a value the way it ends the C string it was kept in.
 constexpr std::string_view UpToNul(std::string_view text) {
   return text.substr(0, text.find('\0'));

@@ -1,6 +1,5 @@
 #include "log_file_name.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <string_view>
 
@@ -15,11 +14,6 @@ namespace mixconv {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
 
 }  // namespace
 
