@@ -9,13 +9,13 @@
 #include "charset/cp932_decoder.h"
 #include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
+#include "engine/line_text.h"
 
 namespace {
 
 constexpr char kProgramName[] = "mixconv";
 constexpr std::string_view kSubjectField = "Subject: ";
 constexpr std::string_view kGatewayFromField = "From: ";
-constexpr std::string_view kLineEnd = "\r\n";
 
 // clang-format off
 EM_JS(void, PostLine, (const char* text), { postLine(UTF8ToString(text)); });
@@ -33,10 +33,6 @@ class PageReport final : public mixconv::ReportTarget {
   }
 };
 
-std::string_view WithoutLineEnd(std::string_view line) {
-  return line.ends_with(kLineEnd) ? line.substr(0, line.size() - kLineEnd.size()) : line;
-}
-
 // Writes through to the mailbox's writer and tells the page each mail's date,
 // sender and subject, in Unicode, so that the user sees what the file holds.
 class ListingWriter final : public mixconv::MailWriter {
@@ -51,7 +47,7 @@ class ListingWriter final : public mixconv::MailWriter {
       sender_.clear();
       subject_.clear();
     } else if (firstPart && line.field == mixconv::HeaderField::Subject && subject_.empty()) {
-      subject_ = Text(WithoutLineEnd(line.bytes.substr(kSubjectField.size())));
+      subject_ = Text(mixconv::WithoutLineEnd(line.bytes.substr(kSubjectField.size())));
     } else if (firstPart && line.field == mixconv::HeaderField::From && !line.addresses.empty()) {
       const mixconv::AddressSpan& from = line.addresses.front();
       sender_ = Text(from.displayName.empty() ? from.address : from.displayName);
@@ -62,7 +58,7 @@ class ListingWriter final : public mixconv::MailWriter {
   // Mail from the Internet gateway names its sender in its own header lines.
   void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MailboxSink& out) override {
     if (line.fromGateway && sender_.empty() && line.bytes.starts_with(kGatewayFromField)) {
-      sender_ = Text(WithoutLineEnd(line.bytes.substr(kGatewayFromField.size())));
+      sender_ = Text(mixconv::WithoutLineEnd(line.bytes.substr(kGatewayFromField.size())));
     }
     inner_.WriteCopiedLine(line, out);
   }
