@@ -12,6 +12,7 @@
 #include "cli/standard_streams.h"
 #include "cli/stream_report.h"
 #include "engine/convert.h"
+#include "files/new_file.h"
 #include "version.h"
 
 namespace {
@@ -81,6 +82,7 @@ int Run(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
   mixconv::cli::OpenClosedStandardDescriptors();
+  mixconv::files::GuardUnfinishedFiles();
   return mixconv::cli::CheckedExitStatus(mixconv::cli::kProgramName,
                                          Run(mixconv::cli::CommandLine(argc, argv)));
 }

@@ -9,8 +9,9 @@
 
 #include "convert.h"
 #include "convert_one_mail.h"
-#include "file_path.h"
+#include "files/file_path.h"
 #include "header_line.h"
+#include "line_text.h"
 #include "log_file_name.h"
 #include "mail_index.h"
 #include "mail_output.h"
@@ -31,6 +32,8 @@ constexpr std::string_view kIndexExtensionLower = ".mix";
 constexpr std::string_view kTextExtension = ".TXT";
 constexpr std::string_view kMailboxExtension = ".mbx";
 constexpr std::string_view kPartialMailboxExtension = ".partial.mbx";
+// NAME.1.mbx and on, for the mails of a run whose mailbox cannot be put in place.
+constexpr int kMaxOtherMailboxes = 99;
 constexpr std::size_t kTextFileBufferSize = 64 * 1024;
 
 struct FileCloser {
@@ -42,12 +45,16 @@ MailboxFile Mailbox;
 // Outlives every text file it is lent to: each is closed before the run returns.
 std::array<char, kTextFileBufferSize> TextFileBuffer;
 
-// The index path less a final ".MIX" or ".mix"; any other extension stays.
+// The index path less a final ".MIX" or ".mix", or less an extension such as
+// ".Mix" when the path names that file: a missing LOG.Mix still means LOG.Mix.MIX.
 std::string BaseName(std::string_view indexPath) {
   const std::size_t dot = indexPath.rfind('.');
   if (dot != std::string_view::npos) {
     const std::string_view extension = indexPath.substr(dot);
-    if (extension == kIndexExtension || extension == kIndexExtensionLower) {
+    std::error_code ignored;
+    if (extension == kIndexExtension || extension == kIndexExtensionLower ||
+        (EqualIgnoringAsciiCase(extension, kIndexExtension) &&
+         std::filesystem::is_regular_file(FilePath(std::string(indexPath)), ignored))) {
       indexPath.remove_suffix(extension.size());
     }
   }
@@ -114,6 +121,46 @@ bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t tot
   return true;
 }
 
+struct PlacedMailbox {
+  std::string path;  // empty when the mails could be put nowhere
+  bool asAsked = false;
+};
+
+// Where the mails of a run that ended go: NAME.mbx; NAME.partial.mbx for a run
+// that stopped early where NAME.mbx exists, which it never replaces; the first
+// free NAME.N.mbx when neither can be written, so that no converted mail is lost.
+PlacedMailbox PlaceMailbox(const std::string& base, bool complete) {
+  const std::string mailboxPath = base + std::string(kMailboxExtension);
+  std::string wanted = mailboxPath;
+  files::Placement placement = Mailbox.PlaceAt(wanted, complete);
+  if (placement == files::Placement::TargetExists) {
+    wanted = base + std::string(kPartialMailboxExtension);
+    placement = Mailbox.PlaceAt(wanted, true);
+    if (placement == files::Placement::Placed) {
+      ReportProgress(messages::kPartialMailboxSaved, CurrentRun.programName, wanted.c_str(),
+                     mailboxPath.c_str());
+      return {wanted, false};
+    }
+  }
+  if (placement == files::Placement::Placed) {
+    return {wanted, true};
+  }
+  for (int number = 1; number <= kMaxOtherMailboxes; ++number) {
+    const std::string other = base + "." + std::to_string(number) + std::string(kMailboxExtension);
+    placement = Mailbox.PlaceAt(other, false);
+    if (placement == files::Placement::Placed) {
+      ReportFailure(messages::kMailboxPlacedElsewhere, CurrentRun.programName, wanted.c_str(),
+                    other.c_str());
+      return {other, false};
+    }
+    if (placement == files::Placement::Failed) {
+      break;
+    }
+  }
+  ReportFailure(messages::kFileMoveFailed, CurrentRun.programName, wanted.c_str());
+  return {};
+}
+
 }  // namespace
 
 ConversionOutcome RunConversion(const ConversionRequest& request) {
@@ -143,29 +190,17 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   MailOutput out(request.writer != nullptr ? *request.writer : VerbatimMailWriter(), Mailbox);
   const bool allEntries = ReadEntryCount(indexFile.get(), outcome.total) &&
                           ConvertEntries(indexFile.get(), textFile.get(), outcome.total, out);
-  const bool closed = Mailbox.Close();
-  if (!closed) {
+  const bool finished = Mailbox.Finish();
+  if (!finished) {
     // Reported once, whether the write that failed was a mail's or the last flush.
     ReportFailure(messages::kFileWriteError, CurrentRun.programName);
   }
-  const bool complete = closed && allEntries && !CurrentRun.failureReported;
-  // A run that stopped early never replaces a mailbox the user already has.
-  std::error_code ignored;
-  const bool keepEarlier = !complete && std::filesystem::exists(std::filesystem::symlink_status(
-                                            FilePath(mailboxPath), ignored));
-  const std::string placedPath =
-      keepEarlier ? base + std::string(kPartialMailboxExtension) : mailboxPath;
-  const bool placed = Mailbox.MoveTo(placedPath);
-  if (!placed) {
-    ReportFailure(messages::kFileMoveFailed, CurrentRun.programName, placedPath.c_str());
-  } else if (keepEarlier) {
-    ReportProgress(messages::kPartialMailboxSaved, CurrentRun.programName, placedPath.c_str(),
-                   mailboxPath.c_str());
-  }
-  outcome.converted = placed ? Mailbox.MailsWritten() : 0;
+  const bool complete = finished && allEntries && !CurrentRun.failureReported;
+  const PlacedMailbox placed = PlaceMailbox(base, complete);
+  outcome.converted = placed.path.empty() ? 0 : Mailbox.MailsWritten();
   ReportProgress(messages::kSummary, outcome.converted, outcome.total);
-  outcome.result = closed && placed ? 0 : -1;
-  outcome.complete = complete && placed;
+  outcome.result = finished && !placed.path.empty() ? 0 : -1;
+  outcome.complete = complete && placed.asAsked;
   return outcome;
 }
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "file_path.h"
+#include "files/file_path.h"
 #include "line_text.h"
 #include "messages.h"
 #include "report.h"

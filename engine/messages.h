@@ -10,6 +10,8 @@ inline constexpr char kFileSeekFailed[] = "%s: file seek failed.";
 inline constexpr char kFileReadError[] = "%s: file read error.";
 inline constexpr char kFileWriteError[] = "%s: file write error.";
 inline constexpr char kFileMoveFailed[] = "%s: %s file write error.";
+inline constexpr char kMailboxPlacedElsewhere[] =
+    "%s: %s file write error; the mails converted are in %s.";
 inline constexpr char kPartialMailboxSaved[] =
     "%s: the mails converted are in %s; %s is left as it was.";
 inline constexpr char kNoTitleLine[] = "%s: no title line !! ABORT...";

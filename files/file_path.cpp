@@ -1,4 +1,4 @@
-#include "file_path.h"
+#include "files/file_path.h"
 
 #ifdef _WIN32
 #include <string_view>
