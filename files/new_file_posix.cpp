@@ -75,18 +75,29 @@ int CreateNamed(const std::string& finalPath, std::string& name) {
 }
 
 bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
     return true;
   }
-  // File systems without the flag still refuse to link over a file.
   if (errno != EINVAL && errno != ENOSYS) {
     return false;
   }
-  if (::link(from.c_str(), to.c_str()) != 0) {
+#endif
+  // Without that rename, a link still refuses to replace a file.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP) {
     return false;
   }
-  ::unlink(from.c_str());
-  return true;
+  // A file system without links either (the web page's) is only looked at first.
+  struct stat status {};
+  if (::lstat(to.c_str(), &status) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool LinkUnderNewName(const std::string& descriptorPath, const std::string& finalPath,
