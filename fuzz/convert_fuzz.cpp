@@ -1,11 +1,14 @@
 // libFuzzer target: one whole conversion of a log made from the input, then the
 // promises a damaged log must not break.
-// Input: a flags byte (bit 0: --utf8 form; bit 1: an earlier NAME.mbx exists),
+// Input: a flags byte (bit 0: --utf8 form; bit 1: an earlier NAME.mbx exists;
+// bit 2: the disk is full once the mailbox holds half the text file's size),
 // the index's length (2 bytes, little endian), the index bytes, then the text
 // file's bytes.
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +29,7 @@ constexpr std::string_view kSummaryStart = "convert ";
 // The run stopped inside a mail, after its separator: an abort or a failed seek.
 constexpr std::string_view kAbort = "!! ABORT...";
 constexpr std::string_view kSeekFailed = "file seek failed.";
+constexpr std::string_view kWriteError = "file write error.";
 
 [[noreturn]] void Fail(const char* what, std::string_view detail = {}) {
   std::fprintf(stderr, "invariant broken: %s: %.*s\n", what, static_cast<int>(detail.size()),
@@ -99,6 +103,20 @@ std::string WorkBase() {
   return WorkDirectory + "/LOG";
 }
 
+// Runs convert with the files written from here on limited to limit bytes.
+template <typename Convert>
+mixconv::ConversionOutcome WithFileSizeLimit(rlim_t limit, Convert convert) {
+  rlimit unlimited{};
+  getrlimit(RLIMIT_FSIZE, &unlimited);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit full{limit, unlimited.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &full);
+  const mixconv::ConversionOutcome outcome = convert();
+  setrlimit(RLIMIT_FSIZE, &unlimited);
+  std::signal(SIGXFSZ, previousHandler);
+  return outcome;
+}
+
 void WriteFile(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(bytes.data(), static_cast<long>(bytes.size()));
@@ -136,6 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const bool utf8 = (data[0] & 1) != 0;
   const bool earlierMailbox = (data[0] & 2) != 0;
+  const bool diskFull = (data[0] & 4) != 0;
   const std::size_t indexLength = std::min<std::size_t>(data[1] | (data[2] << 8), size - 3);
   const std::string_view input(reinterpret_cast<const char*>(data) + 3, size - 3);
   const std::string base = WorkBase();
@@ -152,11 +171,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              : mixconv::VerbatimMailWriter());
   Lines report;
   mixconv::ActiveResultLog = &report;
+  const auto convert = [&] {
+    return mixconv::RunConversion(
+        {"fuzz", base.c_str(), "N", "U", mixconv::ServiceMailDomain, &writer});
+  };
+  const std::size_t textSize = input.size() - indexLength;
   const mixconv::ConversionOutcome outcome =
-      mixconv::RunConversion({"fuzz", base.c_str(), "N", "U", mixconv::ServiceMailDomain, &writer});
+      diskFull ? WithFileSizeLimit(textSize / 2, convert) : convert();
   mixconv::ActiveResultLog = nullptr;
 
-  Check(outcome.result == 0, "files that open and write gave a failed result");
+  bool writeFailed = false;
+  for (const std::string& line : report.lines) {
+    writeFailed = writeFailed || line.ends_with(kWriteError);
+  }
+  Check(outcome.result == 0 || writeFailed, "files that open and write gave a failed result");
+  Check(diskFull || !writeFailed, "a write failed with room on the disk");
   Check(!report.lines.empty() && report.lines.back().starts_with(kSummaryStart),
         "the summary is not the last line");
   char summary[64];
@@ -176,11 +205,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++files;
   }
   Check(files == (partial ? 4U : 3U), "files beside the log other than the mailbox");
-  Check(CountSeparators(mailbox, utf8) == outcome.converted + (stoppedInMail ? 1 : 0),
+  // A mail that stopped the run is left as far as it got, its separator at least,
+  // unless a failed write took it: a file cut short holds the whole mails it counts.
+  const bool stoppedMailKept = stoppedInMail && !writeFailed;
+  Check(CountSeparators(mailbox, utf8) == outcome.converted + (stoppedMailKept ? 1 : 0),
         "separators do not match the mails converted");
   Check(mailbox.empty() || mailbox.back() == '\n', "mailbox ends inside a line");
-  // A mail that stopped the run is left as far as it got: its separator.
-  Check(!utf8 || stoppedInMail || mailbox.empty() || mailbox.ends_with("\n\n"),
+  Check(!utf8 || stoppedMailKept || mailbox.empty() || mailbox.ends_with("\n\n"),
         "no empty line ends the mailbox");
   return 0;
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Packs mail logs into convert_fuzz inputs: a flags byte (bit 0: --utf8 form),
+"""Packs mail logs into convert_fuzz inputs: a flags byte (bit 0: --utf8 form;
+bit 2: a disk that fills part-way),
 the index's length (2 bytes, little endian), the index, then the text file.
 Usage: make_seeds.py OUTDIR BASE...   (each BASE names BASE.MIX and BASE.TXT)"""
 
@@ -7,7 +8,7 @@ import pathlib
 import struct
 import sys
 
-FLAGS = {"default": 0, "utf8": 1}
+FLAGS = {"default": 0, "utf8": 1, "default-full": 4, "utf8-full": 5}
 
 
 def pack(flags, index, text):

@@ -3,16 +3,20 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,30 +118,57 @@ class FailureInjectionTest : public ::testing::Test {
 
   std::string Mailbox(const std::string& name) const { return ReadFileBytes(dir_.path() / name); }
 
-  // A run whose text file is a pipe, started with half of LOG.TXT sent: once
-  // it writes its mailbox, it waits for the rest.
+  // The file that child is writing beside the log, once bytes reached it: found
+  // through the child's descriptors, since it may have no name.
+  std::optional<struct stat> FileBeingWritten(pid_t pid) const {
+    struct stat log {};
+    ::stat((dir_.path() / "LOG.MIX").c_str(), &log);
+    const fs::path descriptors = "/proc/" + std::to_string(pid) + "/fd";
+    std::error_code error;
+    for (fs::directory_iterator entry(descriptors, error), end; !error && entry != end;
+         entry.increment(error)) {
+      struct stat file {};
+      const std::string target = fs::read_symlink(entry->path(), error).string();
+      if (!error && target.starts_with(dir_.path().string() + "/") && !target.ends_with("/LOG.MIX") &&
+          !target.ends_with("/LOG.TXT") && ::stat(entry->path().c_str(), &file) == 0 &&
+          S_ISREG(file.st_mode) && file.st_dev == log.st_dev && file.st_size > 0) {
+        return file;
+      }
+    }
+    return std::nullopt;
+  }
+
+  // A run whose text file is a pipe, started with half of LOG.TXT sent: it
+  // writes its mailbox part-way, then waits for the rest.
   struct PipedRun {
     Child child;
     int text = -1;
+    std::optional<struct stat> writing;  // the file it was writing, once seen
   };
 
-  PipedRun StartPipedRun(const std::vector<std::string>& arguments) {
+  PipedRun StartPipedRun(
+      const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) {
     const fs::path textPath = dir_.path() / "LOG.TXT";
     const std::string text = ReadFileBytes(textPath);
-    const std::string earlier = Mailbox("LOG.mbx");
     fs::remove(textPath);
     EXPECT_EQ(::mkfifo(textPath.c_str(), 0600), 0);
-    PipedRun run{StartCli(arguments), -1};
+    PipedRun run{StartCli(arguments, setUp), -1, std::nullopt};
     run.text = ::open(textPath.c_str(), O_WRONLY);
     const std::string half = text.substr(0, text.size() / 2);
     EXPECT_EQ(::write(run.text, half.data(), half.size()), static_cast<ssize_t>(half.size()));
-    // It writes: a new file beside the mailbox, or the mailbox itself, changes.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (DirectoryNames(dir_.path()).size() < 4 && Mailbox("LOG.mbx") == earlier &&
+    while (!(run.writing = FileBeingWritten(run.child.pid)) &&
            std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return run;
+  }
+
+  // The signal that ended child, or 0 when it exited.
+  static int WaitForSignal(const Child& child) {
+    int status = 0;
+    ::waitpid(child.pid, &status, 0);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   }
 
   static CliRun FinishPipedRun(const PipedRun& run, const std::string& text) {
@@ -151,6 +182,9 @@ class FailureInjectionTest : public ::testing::Test {
   TempDir scratch_;  // the child's streams, out of the way of permission changes
   int runs_ = 0;
 };
+
+// Enough that half of the text file fills the mailbox's buffer and reaches the file.
+constexpr int kPipedMails = 1000;
 
 MailLogBuilder ManyMails(int count) {
   MailLogBuilder log;
@@ -276,16 +310,56 @@ TEST_F(FailureInjectionTest, RunsThatStopEarlyLeaveTheEarlierMailboxAsItWas) {
   EXPECT_FALSE(fs::exists(dir_.path() / "LOG.partial.mbx"));
 }
 
-TEST_F(FailureInjectionTest, AKilledRunLeavesTheEarlierMailboxUntouched) {
-  const MailLogBuilder log = ManyMails(50);
+// Signals that stop a process leave nothing of the run behind, and still stop
+// it; a closed pipe or the file size limit does not stop it.
+TEST_F(FailureInjectionTest, ARunStoppedBySignalsLeavesNothingOfItsOwn) {
+  const MailLogBuilder log = ManyMails(kPipedMails);
   log.WriteFiles(dir_.path() / "LOG");
   ASSERT_EQ(RunCli({"LOG"}).status, 0);
   const std::string earlier = Mailbox("LOG.mbx");
-  const PipedRun run = StartPipedRun({"LOG"});
-  ::kill(run.child.pid, SIGKILL);
-  Wait(run.child);
-  ::close(run.text);
-  EXPECT_EQ(Mailbox("LOG.mbx"), earlier);
+  for (const int signal : {SIGKILL, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ}) {
+    log.WriteFiles(dir_.path() / "LOG");
+    const PipedRun run = StartPipedRun({"LOG"}, [] {
+      const rlimit noCore{0, 0};
+      ::setrlimit(RLIMIT_CORE, &noCore);
+    });
+    ASSERT_TRUE(run.writing) << signal << ": never saw the run write";
+    ::kill(run.child.pid, signal);
+    if (signal == SIGPIPE || signal == SIGXFSZ) {
+      EXPECT_EQ(FinishPipedRun(run, log.TextBytes()).status, 0) << signal;
+    } else {
+      EXPECT_EQ(WaitForSignal(run.child), signal);
+      ::close(run.text);
+    }
+    EXPECT_EQ(Mailbox("LOG.mbx"), earlier) << signal;
+    EXPECT_EQ(DirectoryNames(dir_.path()),
+              (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG.mbx"}))
+        << signal;
+    fs::remove(dir_.path() / "LOG.TXT");
+  }
+}
+
+// Files that killed runs left where the system gives every file a name: a later
+// run of the same log removes those no process holds.
+TEST_F(FailureInjectionTest, FilesLeftByKilledRunsAreRemovedByTheNextRun) {
+  ManyMails(1).WriteFiles(dir_.path() / "LOG");
+  const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const char* name : {"LOG.mbx.0badcafe.tmp", "LOG.mbx.12345678.tmp", "LOG.mbx.backup.tmp",
+                           "LOG.mbx.0000fade.tmp", "OTHER.mbx.0badcafe.tmp"}) {
+    WriteFileBytes(dir_.path() / name, "From - mail\n");
+    if (std::string_view(name) != "LOG.mbx.0000fade.tmp") {
+      fs::last_write_time(dir_.path() / name, anHourAgo);
+    }
+  }
+  // A run that is still writing holds its file.
+  const int held = ::open((dir_.path() / "LOG.mbx.12345678.tmp").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  EXPECT_EQ(RunCli({"LOG"}).status, 0);
+  ::close(held);
+  EXPECT_EQ(DirectoryNames(dir_.path()),
+            (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG.mbx", "LOG.mbx.0000fade.tmp",
+                                      "LOG.mbx.12345678.tmp", "LOG.mbx.backup.tmp",
+                                      "OTHER.mbx.0badcafe.tmp"}));
 }
 
 TEST_F(FailureInjectionTest, LinksAtTheMailboxAreReplacedNeverWrittenThrough) {
@@ -312,7 +386,7 @@ TEST_F(FailureInjectionTest, LinksAtTheMailboxAreReplacedNeverWrittenThrough) {
 }
 
 TEST_F(FailureInjectionTest, TwoRunsAtOnceLeaveOneCompleteMailbox) {
-  const MailLogBuilder log = ManyMails(50);
+  const MailLogBuilder log = ManyMails(kPipedMails);
   log.WriteFiles(dir_.path() / "LOG");
   std::vector<std::string> forms;
   for (const std::vector<std::string>& arguments :
@@ -322,6 +396,7 @@ TEST_F(FailureInjectionTest, TwoRunsAtOnceLeaveOneCompleteMailbox) {
   }
   // The first run waits for its text while the second runs from start to end.
   const PipedRun first = StartPipedRun({"LOG"});
+  ASSERT_TRUE(first.writing);
   WriteFileBytes(dir_.path() / "LOG.TXT.new", log.TextBytes());
   fs::rename(dir_.path() / "LOG.TXT.new", dir_.path() / "LOG.TXT");
   EXPECT_EQ(RunCli({"--utf8", "LOG"}).status, 0);
@@ -363,6 +438,137 @@ TEST_F(FailureInjectionTest, AReportThatCannotBeWrittenFailsTheRun) {
   const CliRun run = RunCli({"LOG"}, [] { ::dup2(::open("/dev/full", O_WRONLY), 1); });
   EXPECT_EQ(run.status, kExitIncomplete);
   EXPECT_EQ(run.err, "mixconv-cli: standard output: write error.\n");
+}
+
+// `mixconv-cli A B | head -n1`: the lines are lost, the mail is not.
+TEST_F(FailureInjectionTest, AClosedPipeStopsTheLinesNotTheConversion) {
+  ManyMails(3).WriteFiles(dir_.path() / "A");
+  ManyMails(2).WriteFiles(dir_.path() / "B");
+  const CliRun run = RunCli({"A.MIX", "B.MIX"}, [] {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0 || ::dup2(pipeEnds[1], 1) < 0) {
+      ::_exit(126);
+    }
+    ::close(pipeEnds[0]);
+  });
+  EXPECT_EQ(run.status, kExitIncomplete);
+  EXPECT_EQ(run.err, "mixconv-cli: standard output: write error.\n");
+  EXPECT_EQ(CountSeparators(Mailbox("A.mbx")), 3U);
+  EXPECT_EQ(CountSeparators(Mailbox("B.mbx")), 2U);
+}
+
+// Another user watching the folder finds no file it may read, at any moment.
+TEST_F(FailureInjectionTest, EveryFileOfTheRunIsOwnerOnlyFromItsStart) {
+  constexpr int kRuns = 20;
+  ManyMails(kPipedMails).WriteFiles(dir_.path() / "LOG");
+  const int watch = ::inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(::inotify_add_watch(watch, dir_.path().c_str(), IN_CREATE | IN_MOVED_TO), 0);
+  std::atomic<bool> stop = false;
+  std::vector<fs::perms> seen;
+  std::thread watcher([&] {
+    alignas(inotify_event) char events[64 * 1024];
+    while (!stop) {
+      const ssize_t length = ::read(watch, events, sizeof events);
+      for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        std::error_code gone;
+        const fs::file_status status = fs::symlink_status(dir_.path() / event->name, gone);
+        if (!gone) {
+          seen.push_back(status.permissions());
+        }
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+  });
+  for (int run = 0; run < kRuns; ++run) {
+    EXPECT_EQ(RunCli({"LOG"}, [] { ::umask(022); }).status, 0);
+  }
+  stop = true;
+  watcher.join();
+  ::close(watch);
+  // Each run's mailbox at least was seen arriving.
+  EXPECT_GE(seen.size(), static_cast<std::size_t>(kRuns));
+  for (const fs::perms permissions : seen) {
+    EXPECT_EQ(permissions, fs::perms::owner_read | fs::perms::owner_write);
+  }
+}
+
+// Where the mailbox cannot go, the mails go beside it under another name.
+TEST_F(FailureInjectionTest, MailsThatCannotBePutInPlaceAreKeptAndNamed) {
+  const struct {
+    const char* blocked;  // a directory here
+    int mails;            // a damaged mail after them stops the run
+    bool damaged;
+  } cases[] = {{"LOG.mbx", 3, false}, {"LOG.partial.mbx", 2, true}};
+  for (const auto& [blocked, mails, damaged] : cases) {
+    MailLogBuilder log = ManyMails(mails);
+    if (damaged) {
+      ManyMails(1).WriteFiles(dir_.path() / "LOG");
+      ASSERT_EQ(RunCli({"LOG"}).status, 0);
+      log.AddMail(9, "Desk\r\n");
+    }
+    log.WriteFiles(dir_.path() / "LOG");
+    fs::create_directory(dir_.path() / blocked);
+    const CliRun run = RunCli({"LOG"});
+    EXPECT_EQ(run.status, kExitIncomplete) << blocked;
+    EXPECT_NE(run.err.find(std::string("mixconv-cli: ") + blocked +
+                           " file write error; the mails converted are in LOG.1.mbx.\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.out.ends_with("convert " + std::to_string(mails) + "/" +
+                                  std::to_string(mails + (damaged ? 1 : 0)) + " mail\n"))
+        << run.out;
+    EXPECT_EQ(CountSeparators(Mailbox("LOG.1.mbx")), static_cast<std::size_t>(mails) + damaged);
+    fs::remove_all(dir_.path());
+    fs::create_directory(dir_.path());
+  }
+}
+
+// The temporary name never makes a name that fits too long.
+TEST_F(FailureInjectionTest, ALogWhoseMailboxNameFitsConverts) {
+  const std::string base(247, 'L');
+  ManyMails(2).WriteFiles(dir_.path() / base);
+  for (int run = 0; run < 2; ++run) {  // the second replaces the first's mailbox
+    const CliRun converted = RunCli({base});
+    EXPECT_EQ(converted.status, 0) << converted.err;
+    EXPECT_EQ(CountSeparators(Mailbox(base + ".mbx")), 2U);
+  }
+}
+
+// A run that fails at once and one that converts everything, started together:
+// the complete mailbox is the one in place, whichever run ends first.
+TEST_F(FailureInjectionTest, AFailingRunNeverReplacesACompleteOne) {
+  constexpr int kRounds = 100;
+  ManyMails(20).WriteFiles(dir_.path() / "LOG");
+  ASSERT_EQ(RunCli({"LOG"}).status, 0);
+  const std::string complete = Mailbox("LOG.mbx");
+  for (int round = 0; round < kRounds; ++round) {
+    fs::remove(dir_.path() / "LOG.mbx");
+    fs::remove(dir_.path() / "LOG.partial.mbx");
+    const Child failing = StartCli({"LOG"}, [] {
+      const rlimit full{0, 0};
+      ::setrlimit(RLIMIT_FSIZE, &full);
+    });
+    const Child whole = StartCli({"LOG"});
+    EXPECT_EQ(Wait(whole).status, 0);
+    EXPECT_EQ(Wait(failing).status, kExitIncomplete);
+    ASSERT_EQ(Mailbox("LOG.mbx"), complete) << "round " << round;
+  }
+}
+
+// As the original converter did: a mailbox its user may not write stays as it is.
+TEST_F(FailureInjectionTest, AWriteProtectedMailboxIsRefused) {
+  ManyMails(2).WriteFiles(dir_.path() / "LOG");
+  WriteFileBytes(dir_.path() / "LOG.mbx", "From - kept\n");
+  fs::permissions(dir_.path() / "LOG.mbx",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const CliRun run = RunCli({"LOG"});
+  EXPECT_EQ(run.status, kExitIncomplete);
+  EXPECT_EQ(run.err, "mixconv-cli: LOG.mbx file open failed.\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(Mailbox("LOG.mbx"), "From - kept\n");
+  EXPECT_EQ(DirectoryNames(dir_.path()),
+            (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG.mbx"}));
 }
 
 // A recipient list of 1 MB of commas becomes a To line of 20 MB.
