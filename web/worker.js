@@ -112,13 +112,17 @@ onmessage = async ({data: {index, text, name, email, utf8}}) => {
   for (const file of [index, text]) {
     FS.symlink(`/in/${file.name}`, `/work/${file.name}`);
   }
+  // Run there, so that the engine's lines name the files as the user knows them.
+  FS.chdir('/work');
   progress = {read: 0, size: index.size + text.size, textSize: text.size, posted: 0};
   outcome = null;
   module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'number'],
-               [`/work/${index.name}`, name, email, utf8 ? 1 : 0]);
+               [index.name, name, email, utf8 ? 1 : 0]);
   flushMails();
   progress = null;
+  FS.chdir('/');
 
+  // As the engine names it: a picked index exists, so it loses .mix in any case.
   const mailboxName = index.name.replace(/\.mix$/i, '') + '.mbx';
   const path = `/work/${mailboxName}`;
   let mailbox = null;

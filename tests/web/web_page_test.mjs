@@ -18,6 +18,9 @@ const kUser = {name: '山田 太郎', email: 'taro@example.jp'};
 // Japan has kept one offset since 1951: the same dates as TZ=JST-9 for the CLI.
 const kZone = 'Asia/Tokyo';
 const kTimeoutMs = 60000;
+// A slash that starts a word: a path inside the page, where only picked names belong.
+const kInPagePath = /(^|\s)\//;
+const kSampleLines = ['skip one binary mail.', 'convert 5/6 mail'];
 
 let browser;
 let work;
@@ -90,7 +93,21 @@ async function convert(page, files, {name = kUser.name, email = kUser.email, utf
       (count) => document.querySelectorAll('[role=log] > *').length > count &&
                  !document.querySelector('button').disabled,
       {}, linesBefore);
-  return (await logLines(page)).slice(linesBefore);
+  const lines = (await logLines(page)).slice(linesBefore);
+  for (const line of lines) {
+    assert.doesNotMatch(line, kInPagePath);
+  }
+  return lines;
+}
+
+// The sample log under the names given, in a directory of its own.
+function copySample(names) {
+  const dir = fs.mkdtempSync(path.join(work, 'copy-'));
+  return names.map((name) => {
+    const file = path.join(dir, name);
+    fs.copyFileSync(path.join(samples, `SAMPLE${path.extname(name).toUpperCase()}`), file);
+    return file;
+  });
 }
 
 async function download(page, downloads) {
@@ -123,7 +140,7 @@ test('logs convert to the bytes mixconv-cli writes, in both forms', async () => 
   execFileSync(makeUtf8Log, [path.join(work, 'UTF8')]);
   const logs = {
     sample: {files: [path.join(samples, 'SAMPLE.TXT'), path.join(samples, 'SAMPLE.MIX')],
-             mails: 5, subject: '定例会議', lines: ['skip one binary mail.', 'convert 5/6 mail']},
+             mails: 5, subject: '定例会議', lines: kSampleLines},
     generated: {files: [path.join(work, 'UTF8.MIX'), path.join(work, 'UTF8.TXT')],
                 mails: 9, subject: '議事録の送付'},
   };
@@ -144,6 +161,17 @@ test('logs convert to the bytes mixconv-cli writes, in both forms', async () => 
       await page.close();
     }
   }
+});
+
+test('a log picked as Mail.Mix and Mail.Txt converts to Mail.mbx, its lines naming no path', async () => {
+  const files = copySample(['Mail.Mix', 'Mail.Txt']);
+  const {page, seen, downloads} = await openPage();
+  assert.deepEqual(await convert(page, files), kSampleLines);
+  const saved = await download(page, downloads);
+  assert.equal(saved.name, 'Mail.mbx');
+  assert.ok(saved.bytes.equals(cliMailbox(files, false)), "not the CLI's bytes");
+  assert.deepEqual(seen.errors, []);
+  await page.close();
 });
 
 test('bad input gets a line and no download', async () => {
@@ -187,7 +215,7 @@ test('dropped files convert; the page makes no request and forbids connections',
     input.value = '';
     document.querySelector('form').dispatchEvent(new DragEvent('drop', {dataTransfer: dropped}));
   });
-  assert.deepEqual(await convert(page, []), ['skip one binary mail.', 'convert 5/6 mail']);
+  assert.deepEqual(await convert(page, []), kSampleLines);
   const policy = await page.$eval('meta[http-equiv=Content-Security-Policy]', (meta) => meta.content);
   assert.match(policy, /connect-src 'none'/);
   assert.match(policy, /default-src 'none'/);
