@@ -2,6 +2,7 @@
 // the worker has laid out, and its lines, mails and outcome go back to the page.
 #include <emscripten.h>
 
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -109,3 +110,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
   }
   mixconv::ActiveResultLog = nullptr;
 }
+
+// The worker fails a read of a picked file it cannot read with this, the
+// number the engine's own reads know as EIO.
+extern "C" EMSCRIPTEN_KEEPALIVE int mixconv_read_error_number() { return EIO; }

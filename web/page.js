@@ -71,9 +71,12 @@ function listMails(mails) {
   }
 }
 
-function finish({outcome, mailboxName, mailbox}) {
+function finish({outcome, mailboxName, mailbox, failure}) {
   button.disabled = false;
   progressBar.hidden = true;
+  if (failure) {
+    addLine(`${kProgramName}: the conversion stopped: ${failure}`);
+  }
   if (!outcome || !mailbox || !(outcome.complete || outcome.converted > 0)) {
     return;
   }
@@ -92,6 +95,9 @@ worker.onmessage = ({data}) => {
     case 'line':
       addLine(data.text);
       break;
+    case 'unreadable':
+      addLine(`${kProgramName}: ${data.name} could not be read: it may have changed since it was picked.`);
+      break;
     case 'mails':
       listMails(data.mails);
       break;
@@ -103,6 +109,9 @@ worker.onmessage = ({data}) => {
       break;
   }
 };
+
+// The worker failed outside a run, or in a way it could not catch.
+worker.onerror = (event) => finish({failure: event.message});
 
 form.addEventListener('submit', (event) => {
   event.preventDefault();

@@ -10,6 +10,7 @@ const kBlockBytes = 4 * 1024 * 1024;
 let mails = [];
 let lastMailBatch = 0;
 let outcome = null;
+let readFailed = false;
 
 function flushMails() {
   if (mails.length) {
@@ -41,10 +42,27 @@ let progress = null;
 // Reads the log's files a block at a time: each read of a picked file is a
 // round trip through the browser, far slower than the engine's small reads.
 // Also counts what was read, for the page's progress bar.
-function readInBlocks(FS) {
+function readInBlocks({FS, _mixconv_read_error_number: readErrorNumber}) {
   const workerfs = FS.filesystems.WORKERFS;
   const reader = new FileReaderSync();
   const blocks = new WeakMap();  // the block last read of each file
+  // A picked file that changed on disk since can no longer be read: the page
+  // is told which, and the engine gets a failed read, ending its run as usual.
+  const readBlock = (node, start, end) => {
+    try {
+      return new Uint8Array(reader.readAsArrayBuffer(node.contents.slice(start, end)));
+    } catch (error) {
+      if (!(error instanceof DOMException)) {
+        throw error;
+      }
+      if (!readFailed) {
+        readFailed = true;
+        flushMails();
+        postMessage({type: 'unreadable', name: node.name});
+      }
+      throw new FS.ErrnoError(readErrorNumber());
+    }
+  };
   workerfs.stream_ops.read = (stream, buffer, offset, length, position) => {
     const {node} = stream;
     const end = Math.min(position + length, node.size);
@@ -54,8 +72,7 @@ function readInBlocks(FS) {
     let block = blocks.get(node);
     if (!block || position < block.start || end > block.start + block.bytes.length) {
       const blockEnd = Math.min(node.size, position + Math.max(length, kBlockBytes));
-      block = {start: position,
-               bytes: new Uint8Array(reader.readAsArrayBuffer(node.contents.slice(position, blockEnd)))};
+      block = {start: position, bytes: readBlock(node, position, blockEnd)};
       blocks.set(node, block);
       if (progress) {
         progress.read += blockEnd - position;
@@ -97,14 +114,11 @@ function removeTree(FS, path) {
   FS.rmdir(path);
 }
 
-onmessage = async ({data: {index, text, name, email, utf8}}) => {
-  const module = await modulePromise;
+// Converts in a directory of links to the picked files, the engine's working
+// directory, so that its lines name the files as the user knows them. Returns
+// the mailbox, or null when there is none to offer.
+function convert(module, {index, text, name, email, utf8}, mailboxName) {
   const {FS} = module;
-  if (!prepared) {
-    readInBlocks(FS);
-    growFilesByDoubling(FS);
-    prepared = true;
-  }
   FS.mkdir('/in');
   FS.mount(FS.filesystems.WORKERFS, {files: [index, text]}, '/in');
   // The engine writes the mailbox beside the log: links to it in a writable place.
@@ -112,26 +126,44 @@ onmessage = async ({data: {index, text, name, email, utf8}}) => {
   for (const file of [index, text]) {
     FS.symlink(`/in/${file.name}`, `/work/${file.name}`);
   }
-  // Run there, so that the engine's lines name the files as the user knows them.
   FS.chdir('/work');
   progress = {read: 0, size: index.size + text.size, textSize: text.size, posted: 0};
   outcome = null;
-  module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'number'],
-               [index.name, name, email, utf8 ? 1 : 0]);
-  flushMails();
-  progress = null;
-  FS.chdir('/');
-
-  // As the engine names it: a picked index exists, so it loses .mix in any case.
-  const mailboxName = index.name.replace(/\.mix$/i, '') + '.mbx';
-  const path = `/work/${mailboxName}`;
-  let mailbox = null;
-  if (FS.analyzePath(path).exists) {
-    const node = FS.lookupPath(path).node;
-    mailbox = node.contents ? node.contents.subarray(0, node.usedBytes) : new Uint8Array(0);
+  readFailed = false;
+  try {
+    module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'number'],
+                 [index.name, name, email, utf8 ? 1 : 0]);
+    flushMails();
+    // Whatever was written before a picked file failed to read is not the log's mailbox.
+    if (readFailed || !FS.analyzePath(mailboxName).exists) {
+      return null;
+    }
+    const {node} = FS.lookupPath(mailboxName);
+    return node.contents ? node.contents.subarray(0, node.usedBytes) : new Uint8Array(0);
+  } finally {
+    progress = null;
+    FS.chdir('/');
+    removeTree(FS, '/work');
+    FS.unmount('/in');
+    FS.rmdir('/in');
   }
-  postMessage({type: 'done', outcome, mailboxName, mailbox}, mailbox ? [mailbox.buffer] : []);
-  removeTree(FS, '/work');
-  FS.unmount('/in');
-  FS.rmdir('/in');
+}
+
+// Always answers with 'done', whatever went wrong, so that the page is ready
+// for the next run.
+onmessage = async ({data}) => {
+  // As the engine names it: a picked index exists, so it loses .mix in any case.
+  const mailboxName = data.index.name.replace(/\.mix$/i, '') + '.mbx';
+  try {
+    const module = await modulePromise;
+    if (!prepared) {
+      readInBlocks(module);
+      growFilesByDoubling(module.FS);
+      prepared = true;
+    }
+    const mailbox = convert(module, data, mailboxName);
+    postMessage({type: 'done', outcome, mailboxName, mailbox}, mailbox ? [mailbox.buffer] : []);
+  } catch (error) {
+    postMessage({type: 'done', failure: String(error)});
+  }
 };

@@ -1,6 +1,6 @@
 // The web page in a real headless Chromium: it converts logs to the same bytes
-// as mixconv-cli, refuses bad input with a line and no download, and makes no
-// request at all.
+// as mixconv-cli, refuses bad input and files changed since they were picked
+// with a line and no download, and makes no request at all.
 // Usage: node web_page_test.mjs PAGE MIXCONV_CLI MAKE_UTF8_LOG SAMPLES_DIR
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
@@ -172,6 +172,36 @@ test('a log picked as Mail.Mix and Mail.Txt converts to Mail.mbx, its lines nami
   assert.ok(saved.bytes.equals(cliMailbox(files, false)), "not the CLI's bytes");
   assert.deepEqual(seen.errors, []);
   await page.close();
+});
+
+test('a picked file that changed on disk gets a line, no download, and the page stays ready', async () => {
+  // Dated an hour back when picked: the change shows however coarse the file system's clock.
+  const picked = new Date(Date.now() - 60 * 60 * 1000);
+  const changes = {
+    'Mail.Txt': (file) => fs.appendFileSync(file, 'one more line\r\n'),
+    'Mail.Mix': (file) => {
+      fs.writeFileSync(`${file}.new`, fs.readFileSync(file));
+      fs.renameSync(`${file}.new`, file);
+    },
+  };
+  for (const [changed, change] of Object.entries(changes)) {
+    const files = copySample(['Mail.Mix', 'Mail.Txt']);
+    for (const file of files) {
+      fs.utimesSync(file, picked, picked);
+    }
+    const {page, seen} = await openPage();
+    await (await page.$('input[type=file]')).uploadFile(...files);
+    change(files.find((file) => path.basename(file) === changed));
+    const lines = await convert(page, []);
+    assert.equal(lines[0], `mixconv: ${changed} could not be read: it may have changed since it was picked.`);
+    assert.equal(await page.$('a[download]'), null, `${changed}: a download was offered`);
+    assert.equal(await page.$eval('progress', (bar) => bar.hidden), true, `${changed}: progress still shown`);
+    // Picked again, as they are now, the files convert.
+    assert.deepEqual(await convert(page, files), kSampleLines);
+    assert.ok(await page.$('a[download]'), `${changed}: no download after the next run`);
+    assert.deepEqual(seen.errors, []);
+    await page.close();
+  }
 });
 
 test('bad input gets a line and no download', async () => {
