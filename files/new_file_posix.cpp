@@ -88,7 +88,7 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
     ::unlink(from.c_str());
     return true;
   }
-  if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP) {
+  if (errno != EPERM && errno != EMLINK && errno != ENOSYS && errno != EOPNOTSUPP) {
     return false;
   }
   // A file system without links either (the web page's) is only looked at first.
