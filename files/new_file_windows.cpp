@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "files/file_path.h"
 #include "files/abandoned_files.h"
+#include "files/file_path.h"
 #include "files/new_file.h"
 #include "files/temporary_name.h"
 
@@ -25,8 +25,8 @@ constexpr int kCreateAttempts = 16;
 int CreateNamed(const std::string& finalPath, std::string& name) {
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     name = PathText(TemporaryName(FilePath(finalPath)));
-    const int descriptor = ::_wopen(FilePath(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                                    _S_IREAD | _S_IWRITE);
+    const int descriptor = ::_wopen(
+        FilePath(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (descriptor >= 0 || errno != EEXIST) {
       return descriptor;
     }
@@ -103,8 +103,8 @@ bool IsWriteProtected(const std::string& path) {
 // A file that its writer still holds open cannot be deleted.
 void RemoveIfNotHeld(const fs::path& path) { ::DeleteFileW(path.c_str()); }
 
-// Windows has no signals that stop a run part-way and can be caught here; the
-// next run removes what a stopped one left.
+// Ctrl+C runs its handler on another thread while the file is still open, and
+// an open file cannot be deleted: the next run removes what a stopped one left.
 void GuardUnfinishedFiles() {}
 
 }  // namespace mixconv::files
