@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/conversion_harness.h"
@@ -16,6 +21,8 @@ namespace fs = std::filesystem;
 
 constexpr int kExitIncomplete = 1;
 constexpr int kExitUsage = 2;
+constexpr std::uint8_t kUnknownKind = 9;
+constexpr char kEarlierMailbox[] = "From - an earlier run\r\n";
 
 fs::path Utf8Path(std::string_view utf8) {
   return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
@@ -42,6 +49,39 @@ HANDLE CreateOutputFile(const fs::path& path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+std::vector<std::string> DirectoryNames(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+MailLogBuilder OneMail() {
+  return MailLogBuilder().AddMail(kind::kSent, "Desk\r\nTO:ABC\r\nSUB:Minutes\r\nHello\r\n");
+}
+
+// Open as a mail reader may hold a mailbox: others may read and write it, but
+// neither delete nor rename it, nor move another file over it.
+class HeldFile {
+ public:
+  explicit HeldFile(const fs::path& path)
+      : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~HeldFile() {
+    if (IsOpen()) {
+      CloseHandle(handle_);
+    }
+  }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
 class WindowsCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,15 +93,16 @@ class WindowsCliTest : public ::testing::Test {
 
   static fs::path Samples() { return BuildDirectory() / "samples"; }
 
-  // Runs mixconv-cli.exe in the test's directory; arguments are UTF-8.
-  CliRun RunCli(const std::vector<std::string>& arguments) const {
+  // Runs mixconv-cli.exe in dir; arguments are UTF-8. Its streams go to files
+  // elsewhere, so that dir holds only what the run left.
+  CliRun RunCliIn(const fs::path& dir, const std::vector<std::string>& arguments) const {
     const fs::path program = BuildDirectory().parent_path() / "cli" / "mixconv-cli.exe";
     std::wstring commandLine = Quoted(program.wstring());
     for (const std::string& argument : arguments) {
       commandLine += L" " + Quoted(Utf8Path(argument).wstring());
     }
-    const fs::path out = dir_.path() / "out.txt";
-    const fs::path err = dir_.path() / "err.txt";
+    const fs::path out = streams_.path() / "out.txt";
+    const fs::path err = streams_.path() / "err.txt";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -69,8 +110,8 @@ class WindowsCliTest : public ::testing::Test {
     startup.hStdError = CreateOutputFile(err);
     PROCESS_INFORMATION process{};
     CliRun run;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       dir_.path().c_str(), &startup, &process)) {
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
+                       &startup, &process)) {
       WaitForSingleObject(process.hProcess, INFINITE);
       DWORD status = 0;
       GetExitCodeProcess(process.hProcess, &status);
@@ -85,7 +126,20 @@ class WindowsCliTest : public ::testing::Test {
     return run;
   }
 
+  CliRun RunCli(const std::vector<std::string>& arguments) const {
+    return RunCliIn(dir_.path(), arguments);
+  }
+
+  // A directory of its own holding log as LOG.MIX and LOG.TXT.
+  fs::path LogDirectory(const std::string& name, const MailLogBuilder& log) const {
+    const fs::path dir = dir_.path() / name;
+    fs::create_directory(dir);
+    log.WriteFiles(dir / "LOG");
+    return dir;
+  }
+
   TempDir dir_;
+  TempDir streams_;
 };
 
 TEST_F(WindowsCliTest, SampleLogGivesTheLinuxProgramsMailboxesInBothForms) {
@@ -132,6 +186,144 @@ TEST_F(WindowsCliTest, MissingFilesAndUsageErrorsAreReported) {
   EXPECT_EQ(emoji.status, kExitUsage);
   EXPECT_NE(emoji.err.find("U+1F600, which has no Shift_JIS form"), std::string::npos) << emoji.err;
   EXPECT_FALSE(fs::exists(dir_.path() / "SAMPLE.mbx"));
+}
+
+// Windows will not move a file over a read-only one (wine will): the run
+// refuses it before it converts anything, rather than after.
+TEST_F(WindowsCliTest, ReadOnlyMailboxIsRefusedAndKeptAndAWritableOneReplaced) {
+  const std::vector<std::string> arguments = {"--name", "山田 太郎", "--email", "taro@example.jp",
+                                              "SAMPLE.MIX"};
+  const fs::path mailbox = dir_.path() / "SAMPLE.mbx";
+  WriteFileBytes(mailbox, kEarlierMailbox);
+  ASSERT_TRUE(SetFileAttributesW(mailbox.c_str(), FILE_ATTRIBUTE_READONLY));
+  const CliRun refused = RunCli(arguments);
+  const DWORD attributes = GetFileAttributesW(mailbox.c_str());
+  ASSERT_TRUE(SetFileAttributesW(mailbox.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(refused.status, kExitIncomplete);
+  EXPECT_EQ(refused.err, "mixconv-cli: SAMPLE.mbx file open failed.\r\n");
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(ReadFileBytes(mailbox), kEarlierMailbox);
+  EXPECT_EQ(DirectoryNames(dir_.path()),
+            (std::vector<std::string>{"SAMPLE.MIX", "SAMPLE.TXT", "SAMPLE.mbx"}));
+
+  const CliRun replaced = RunCli(arguments);
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(ReadFileBytes(mailbox), ReadFileBytes(Samples() / "SAMPLE.expected.mbx"));
+  EXPECT_EQ(DirectoryNames(dir_.path()),
+            (std::vector<std::string>{"SAMPLE.MIX", "SAMPLE.TXT", "SAMPLE.mbx"}));
+}
+
+// A mailbox that cannot be put where it belongs keeps every converted mail in
+// the first free NAME.N.mbx, and the file in the way stays as it was.
+TEST_F(WindowsCliTest, MailsThatCannotBePutInPlaceGoToANumberedMailbox) {
+  const struct {
+    const char* what;
+    MailLogBuilder log;
+    bool holdMailbox;  // else a directory stands at LOG.partial.mbx
+    const char* err;
+    const char* out;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"mailbox held open",
+       OneMail(),
+       true,
+       "mixconv-cli: LOG.mbx file write error; the mails converted are in LOG.1.mbx.\r\n",
+       "convert 1/1 mail\r\n",
+       {"LOG.1.mbx", "LOG.MIX", "LOG.TXT", "LOG.mbx"}},
+      {"directory at the partial mailbox",
+       OneMail().AddMail(kUnknownKind, "Desk\r\n"),
+       false,
+       "mixconv-cli: unknown mail kind 09 !! ABORT...\r\n"
+       "mixconv-cli: LOG.partial.mbx file write error; the mails converted are in LOG.1.mbx.\r\n",
+       "convert 1/2 mail\r\n",
+       {"LOG.1.mbx", "LOG.MIX", "LOG.TXT", "LOG.mbx", "LOG.partial.mbx"}},
+  };
+  for (const auto& [what, log, holdMailbox, err, out, names] : cases) {
+    const fs::path dir = LogDirectory(what, log);
+    const fs::path mailbox = dir / "LOG.mbx";
+    // What the run converts when nothing is in its way.
+    RunCliIn(dir, {"LOG"});
+    const std::string converted = ReadFileBytes(mailbox);
+    ASSERT_TRUE(converted.starts_with("From - ")) << what << ": " << converted;
+    WriteFileBytes(mailbox, kEarlierMailbox);
+    std::optional<HeldFile> held;
+    if (holdMailbox) {
+      held.emplace(mailbox);
+      ASSERT_TRUE(held->IsOpen()) << what;
+    } else {
+      fs::create_directory(dir / "LOG.partial.mbx");
+    }
+    const CliRun run = RunCliIn(dir, {"LOG"});
+    held.reset();
+    EXPECT_EQ(run.status, kExitIncomplete) << what;
+    EXPECT_EQ(run.err, err) << what;
+    EXPECT_EQ(run.out, out) << what;
+    EXPECT_EQ(ReadFileBytes(dir / "LOG.1.mbx"), converted) << what;
+    EXPECT_EQ(ReadFileBytes(mailbox), kEarlierMailbox) << what;
+    EXPECT_EQ(DirectoryNames(dir), names) << what;
+  }
+}
+
+TEST_F(WindowsCliTest, RunThatStopsEarlyNeverReplacesAnEarlierMailbox) {
+  const fs::path dir = LogDirectory("stopped", OneMail().AddMail(kUnknownKind, "Desk\r\n"));
+  const char* const aborted = "mixconv-cli: unknown mail kind 09 !! ABORT...\r\n";
+  // With no earlier mailbox, what was converted becomes NAME.mbx.
+  const CliRun first = RunCliIn(dir, {"LOG"});
+  EXPECT_EQ(first.status, kExitIncomplete);
+  EXPECT_EQ(first.err, aborted);
+  EXPECT_EQ(first.out, "convert 1/2 mail\r\n");
+  const std::string converted = ReadFileBytes(dir / "LOG.mbx");
+  EXPECT_TRUE(converted.starts_with("From - ")) << converted;
+  EXPECT_EQ(DirectoryNames(dir), (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG.mbx"}));
+
+  // With one, the mails go to NAME.partial.mbx, which an earlier run may have left.
+  WriteFileBytes(dir / "LOG.mbx", kEarlierMailbox);
+  WriteFileBytes(dir / "LOG.partial.mbx", "From - an earlier partial run\r\n");
+  const CliRun second = RunCliIn(dir, {"LOG"});
+  EXPECT_EQ(second.status, kExitIncomplete);
+  EXPECT_EQ(second.err,
+            std::string(aborted) +
+                "mixconv-cli: the mails converted are in LOG.partial.mbx; LOG.mbx is left as it "
+                "was.\r\n");
+  EXPECT_EQ(second.out, "convert 1/2 mail\r\n");
+  EXPECT_EQ(ReadFileBytes(dir / "LOG.mbx"), kEarlierMailbox);
+  EXPECT_EQ(ReadFileBytes(dir / "LOG.partial.mbx"), converted);
+  EXPECT_EQ(DirectoryNames(dir),
+            (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG.mbx", "LOG.partial.mbx"}));
+}
+
+// As the log's name often shows in Windows' Explorer: Mail.Mix beside Mail.Txt.
+TEST_F(WindowsCliTest, PathNamingTheIndexInMixedCaseLosesItsExtension) {
+  fs::rename(dir_.path() / "SAMPLE.MIX", dir_.path() / "Mail.Mix");
+  fs::rename(dir_.path() / "SAMPLE.TXT", dir_.path() / "Mail.Txt");
+  const CliRun run = RunCli({"--name", "山田 太郎", "--email", "taro@example.jp", "Mail.Mix"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir_.path() / "Mail.mbx"),
+            ReadFileBytes(Samples() / "SAMPLE.expected.mbx"));
+  EXPECT_EQ(DirectoryNames(dir_.path()),
+            (std::vector<std::string>{"Mail.Mix", "Mail.Txt", "Mail.mbx"}));
+}
+
+// Files that killed runs left: the next run of the same log removes those that
+// have settled and that no process holds open.
+TEST_F(WindowsCliTest, FilesLeftByKilledRunsAreRemovedUnlessHeld) {
+  const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const char* name : {"SAMPLE.mbx.0badcafe.tmp", "SAMPLE.mbx.12345678.tmp",
+                           "SAMPLE.mbx.0000fade.tmp", "OTHER.mbx.0badcafe.tmp"}) {
+    WriteFileBytes(dir_.path() / name, "From - mail\r\n");
+    if (std::string_view(name) != "SAMPLE.mbx.0000fade.tmp") {
+      fs::last_write_time(dir_.path() / name, anHourAgo);
+    }
+  }
+  const HeldFile held(dir_.path() / "SAMPLE.mbx.12345678.tmp");
+  ASSERT_TRUE(held.IsOpen());
+  EXPECT_EQ(RunCli({"SAMPLE.MIX"}).status, 0);
+  EXPECT_EQ(
+      DirectoryNames(dir_.path()),
+      (std::vector<std::string>{"OTHER.mbx.0badcafe.tmp", "SAMPLE.MIX", "SAMPLE.TXT", "SAMPLE.mbx",
+                                "SAMPLE.mbx.0000fade.tmp", "SAMPLE.mbx.12345678.tmp"}));
 }
 
 }  // namespace
