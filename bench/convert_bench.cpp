@@ -105,7 +105,7 @@ long PeakRssKiB() {
 }
 
 void Convert(const fs::path& base, mixconv::MailWriter* writer = nullptr) {
-  mixconv::RunConversion(
+  mixconv::ConvertToMailbox(
       {"convert_bench", base.c_str(), "N", "U", mixconv::ServiceMailDomain, writer});
 }
 

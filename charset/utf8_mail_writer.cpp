@@ -129,7 +129,7 @@ void Utf8MailWriter::AppendZone(std::int32_t time) {
   line_ += zone.data();
 }
 
-void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) {
+void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MessageSink& out) {
   if (part_ == Part::Body) {
     // A sent mail's "SUB:" line after a copied line: it stays where it was, in the text.
     WriteCopiedLine({line.bytes}, out);
@@ -192,7 +192,7 @@ bool Utf8MailWriter::ContinuesGatewayHeader(const CopiedLine& line) const {
   return folded ? part_ == Part::GatewayHeader : IsHeaderFieldLine(line.bytes);
 }
 
-void Utf8MailWriter::StartBody(std::string_view firstPiece, MailboxSink& out) {
+void Utf8MailWriter::StartBody(std::string_view firstPiece, MessageSink& out) {
   // A gateway mail without a Date of its own: readers would show none, or today's.
   if (!hasDate_) {
     line_.assign(kDateField);
@@ -208,7 +208,7 @@ void Utf8MailWriter::StartBody(std::string_view firstPiece, MailboxSink& out) {
   part_ = Part::Body;
 }
 
-void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
+void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MessageSink& out) {
   if (part_ != Part::Body && ContinuesGatewayHeader(line)) {
     if (atLineStart_ && IsMimeField(line.bytes)) {
       out.Write(kRenamedFieldPrefix);
@@ -232,7 +232,7 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MailboxSink& out) {
   }
 }
 
-void Utf8MailWriter::WriteText(std::string_view bytes, bool endOfText, MailboxSink& out) {
+void Utf8MailWriter::WriteText(std::string_view bytes, bool endOfText, MessageSink& out) {
   std::string_view text = decoder_.Decode(bytes, endOfText);
   if (pendingCr_ && !text.empty()) {
     pendingCr_ = false;
@@ -253,7 +253,7 @@ void Utf8MailWriter::WriteText(std::string_view bytes, bool endOfText, MailboxSi
   out.Write(text);
 }
 
-void Utf8MailWriter::EndMail(const MailEnd& end, MailboxSink& out) {
+void Utf8MailWriter::EndMail(const MailEnd& end, MessageSink& out) {
   WriteText({}, true, out);
   // A CR that ends the text ends its last line.
   if (end.needsLineEnd || pendingCr_) {

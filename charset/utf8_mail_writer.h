@@ -16,9 +16,9 @@ class Utf8MailWriter final : public MailWriter {
   // programName starts the report line of a mail with bytes that are not code page 932.
   explicit Utf8MailWriter(std::string programName);
 
-  void WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) override;
-  void WriteCopiedLine(const CopiedLine& line, MailboxSink& out) override;
-  void EndMail(const MailEnd& end, MailboxSink& out) override;
+  void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) override;
+  void WriteCopiedLine(const CopiedLine& line, MessageSink& out) override;
+  void EndMail(const MailEnd& end, MessageSink& out) override;
 
  private:
   enum class Part { Header, GatewayHeader, Body };
@@ -30,8 +30,8 @@ class Utf8MailWriter final : public MailWriter {
   void AppendAddresses(std::span<const AddressSpan> addresses);
   void AppendZone(std::int32_t time);
   bool ContinuesGatewayHeader(const CopiedLine& line) const;
-  void StartBody(std::string_view firstPiece, MailboxSink& out);
-  void WriteText(std::string_view bytes, bool endOfText, MailboxSink& out);
+  void StartBody(std::string_view firstPiece, MessageSink& out);
+  void WriteText(std::string_view bytes, bool endOfText, MessageSink& out);
 
   std::string programName_;
   Cp932Decoder decoder_;

@@ -12,6 +12,7 @@
 #include "cli/standard_streams.h"
 #include "cli/stream_report.h"
 #include "engine/convert.h"
+#include "job/mailbox_job.h"
 #include "files/new_file.h"
 #include "version.h"
 
@@ -69,7 +70,7 @@ int Run(const std::vector<std::string>& arguments) {
   }
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
-    const mixconv::ConversionOutcome outcome = mixconv::RunConversion(
+    const mixconv::ConversionOutcome outcome = mixconv::ConvertToMailbox(
         {kProgramName, indexPath.c_str(), options.fullName.c_str(), options.mailAddress.c_str(),
          options.mailDomain.c_str(), utf8Writer ? &*utf8Writer : nullptr});
     allComplete = allComplete && outcome.complete;

@@ -1,8 +1,10 @@
-// The conversion engine's public face: one call turns NAME.MIX + NAME.TXT into NAME.mbx.
+// The conversion engine's public face: one call turns NAME.MIX + NAME.TXT into
+// messages for a destination.
 #pragma once
 
 #include <cstdint>
 
+#include "mail_destination.h"
 #include "mail_writer.h"
 
 namespace mixconv {
@@ -23,14 +25,6 @@ extern ReportTarget* ActiveResultLog;
 
 void ReportLine(const char* text);
 
-// Converts the log named by indexPath (NAME.MIX, NAME.mix or NAME) into NAME.mbx.
-// Texts are Shift_JIS (code page 932). Returns 0 once the files were opened and
-// -1 when a file could not be opened or the mailbox file could not be written;
-// every outcome has been reported through ReportLine.
-int ConvertMailLog(const char* programName, const char* indexPath, const char* fullName,
-                   const char* mailAddress);
-
-// The same conversion for front ends that need more than the result code.
 struct ConversionRequest {
   const char* programName = "";
   const char* indexPath = "";
@@ -41,14 +35,19 @@ struct ConversionRequest {
 };
 
 struct ConversionOutcome {
-  int result = 0;               // what ConvertMailLog returns
-  std::uint32_t converted = 0;  // mails that reached the mailbox file
+  // 0 once the log's files were opened and its messages kept; -1 when a file
+  // could not be opened or written.
+  int result = 0;
+  std::uint32_t converted = 0;  // messages the destination kept
   std::uint32_t total = 0;      // the entry count the index claims
   // Files opened, every counted entry read and converted or skipped as binary,
   // and no error line reported.
   bool complete = false;
 };
 
-ConversionOutcome RunConversion(const ConversionRequest& request);
+// Converts the log named by indexPath (NAME.MIX, NAME.mix or NAME) into
+// destination. Texts are Shift_JIS (code page 932); every outcome has been
+// reported through ReportLine.
+ConversionOutcome RunConversion(const ConversionRequest& request, MailDestination& destination);
 
 }  // namespace mixconv

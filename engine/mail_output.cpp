@@ -20,20 +20,22 @@ void MailOutput::NoteLastByte(std::string_view bytes) {
   }
 }
 
+void MailOutput::BeginMail(const MailStart& start) { destination_.BeginMessage(start); }
+
 void MailOutput::WriteHeaderLine(const HeaderLineView& line) {
-  writer_.WriteHeaderLine(line, mailbox_);
+  writer_.WriteHeaderLine(line, destination_);
   NoteLastByte(line.bytes);
 }
 
 void MailOutput::WriteCopiedLine(std::string_view piece, bool fromGateway) {
-  writer_.WriteCopiedLine({piece, atLineStart_ && NeedsFromEscape(piece), fromGateway}, mailbox_);
+  writer_.WriteCopiedLine({piece, atLineStart_ && NeedsFromEscape(piece), fromGateway}, destination_);
   NoteLastByte(piece);
 }
 
 void MailOutput::FinishMail(std::uint32_t number) {
-  writer_.EndMail({number, !atLineStart_}, mailbox_);
+  writer_.EndMail({number, !atLineStart_}, destination_);
   atLineStart_ = true;
-  mailbox_.EndMail();
+  destination_.EndMessage();
 }
 
 }  // namespace mixconv

@@ -1,4 +1,4 @@
-// The current mail's way into the mailbox file: through the run's MailWriter,
+// The current mail's way into the destination: through the run's MailWriter,
 // keeping track of where output lines start.
 #pragma once
 
@@ -6,14 +6,16 @@
 #include <string_view>
 
 #include "mail_writer.h"
-#include "mailbox_file.h"
+#include "mail_destination.h"
 
 namespace mixconv {
 
 class MailOutput {
  public:
-  MailOutput(MailWriter& writer, MailboxFile& mailbox) : writer_(writer), mailbox_(mailbox) {}
+  MailOutput(MailWriter& writer, MailDestination& destination)
+      : writer_(writer), destination_(destination) {}
 
+  void BeginMail(const MailStart& start);
   void WriteHeaderLine(const HeaderLineView& line);
   void WriteCopiedLine(std::string_view piece, bool fromGateway = false);
   // Ends the mail numbered by its place in the index.
@@ -23,7 +25,7 @@ class MailOutput {
   void NoteLastByte(std::string_view bytes);
 
   MailWriter& writer_;
-  MailboxFile& mailbox_;
+  MailDestination& destination_;
   bool atLineStart_ = true;
 };
 

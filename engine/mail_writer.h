@@ -9,13 +9,18 @@
 
 namespace mixconv {
 
-// Where a writer puts its bytes: the mailbox file.
-class MailboxSink {
+// Where a writer puts a message's bytes.
+class MessageSink {
  public:
   virtual void Write(std::string_view bytes) = 0;
 
  protected:
-  ~MailboxSink() = default;
+  ~MessageSink() = default;
+};
+
+struct MailStart {
+  std::uint32_t number = 0;  // the mail's place in the index, counted from 1
+  std::int32_t time = 0;     // the mail's index time
 };
 
 enum class HeaderField { Separator, Subject, From, To, Date };
@@ -57,10 +62,10 @@ struct MailEnd {
 class MailWriter {
  public:
   virtual ~MailWriter() = default;
-  virtual void WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) = 0;
-  virtual void WriteCopiedLine(const CopiedLine& line, MailboxSink& out) = 0;
+  virtual void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) = 0;
+  virtual void WriteCopiedLine(const CopiedLine& line, MessageSink& out) = 0;
   // Ends the mail at a line end, so that the next separator starts a line.
-  virtual void EndMail(const MailEnd& end, MailboxSink& out) = 0;
+  virtual void EndMail(const MailEnd& end, MessageSink& out) = 0;
 };
 
 // The default form: every byte as the mail log holds it.

@@ -9,18 +9,18 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 class Verbatim final : public MailWriter {
  public:
-  void WriteHeaderLine(const HeaderLineView& line, MailboxSink& out) override {
+  void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) override {
     out.Write(line.bytes);
   }
 
-  void WriteCopiedLine(const CopiedLine& line, MailboxSink& out) override {
+  void WriteCopiedLine(const CopiedLine& line, MessageSink& out) override {
     if (line.escapeFrom) {
       out.Write(kFromEscape);
     }
     out.Write(line.bytes);
   }
 
-  void EndMail(const MailEnd& end, MailboxSink& out) override {
+  void EndMail(const MailEnd& end, MessageSink& out) override {
     if (end.needsLineEnd) {
       out.Write(kLineEnd);
     }

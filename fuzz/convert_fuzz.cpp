@@ -20,6 +20,7 @@
 
 #include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
+#include "job/mailbox_job.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ class CheckingWriter final : public mixconv::MailWriter {
  public:
   explicit CheckingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
 
-  void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MailboxSink& out) override {
+  void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MessageSink& out) override {
     // A part that more of the line follows has no line end; the last part ends in one.
     const std::string_view bytes = line.bytes;
     const std::size_t lineEnd = line.continues ? 0 : 2;
@@ -74,10 +75,10 @@ class CheckingWriter final : public mixconv::MailWriter {
     }
     inner_.WriteHeaderLine(line, out);
   }
-  void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MailboxSink& out) override {
+  void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MessageSink& out) override {
     inner_.WriteCopiedLine(line, out);
   }
-  void EndMail(const mixconv::MailEnd& end, mixconv::MailboxSink& out) override {
+  void EndMail(const mixconv::MailEnd& end, mixconv::MessageSink& out) override {
     inner_.EndMail(end, out);
   }
 
@@ -172,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Lines report;
   mixconv::ActiveResultLog = &report;
   const auto convert = [&] {
-    return mixconv::RunConversion(
+    return mixconv::ConvertToMailbox(
         {"fuzz", base.c_str(), "N", "U", mixconv::ServiceMailDomain, &writer});
   };
   const std::size_t textSize = input.size() - indexLength;

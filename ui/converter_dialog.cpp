@@ -13,6 +13,7 @@
 #include "charset/cp932.h"
 #include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
+#include "job/mailbox_job.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_builder.h"
 #include "ui/index_path.h"
@@ -95,7 +96,7 @@ void ConverterDialog::accept() {
     return;
   }
   Utf8MailWriter writer(kProgramName);
-  RunConversion({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str(),
+  ConvertToMailbox({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str(),
                  ServiceMailDomain, &writer});
 }
 

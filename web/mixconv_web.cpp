@@ -10,6 +10,7 @@
 #include "charset/cp932_decoder.h"
 #include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
+#include "job/mailbox_job.h"
 #include "engine/line_text.h"
 
 namespace {
@@ -40,7 +41,7 @@ class ListingWriter final : public mixconv::MailWriter {
  public:
   explicit ListingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
 
-  void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MailboxSink& out) override {
+  void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MessageSink& out) override {
     const bool firstPart = !lineContinues_;
     lineContinues_ = line.continues;
     if (line.field == mixconv::HeaderField::Separator) {
@@ -57,14 +58,14 @@ class ListingWriter final : public mixconv::MailWriter {
   }
 
   // Mail from the Internet gateway names its sender in its own header lines.
-  void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MailboxSink& out) override {
+  void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MessageSink& out) override {
     if (line.fromGateway && sender_.empty() && line.bytes.starts_with(kGatewayFromField)) {
       sender_ = Text(mixconv::WithoutLineEnd(line.bytes.substr(kGatewayFromField.size())));
     }
     inner_.WriteCopiedLine(line, out);
   }
 
-  void EndMail(const mixconv::MailEnd& end, mixconv::MailboxSink& out) override {
+  void EndMail(const mixconv::MailEnd& end, mixconv::MessageSink& out) override {
     inner_.EndMail(end, out);
     PostMail(time_, sender_.c_str(), subject_.c_str());
   }
@@ -102,7 +103,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
     ListingWriter writer(utf8Form != 0 ? static_cast<mixconv::MailWriter&>(utf8Writer)
                                        : mixconv::VerbatimMailWriter());
     const mixconv::ConversionOutcome outcome =
-        mixconv::RunConversion({kProgramName, indexPath, name.bytes.c_str(), address.bytes.c_str(),
+        mixconv::ConvertToMailbox({kProgramName, indexPath, name.bytes.c_str(), address.bytes.c_str(),
                                 mixconv::ServiceMailDomain, &writer});
     PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
   } else {

@@ -11,7 +11,7 @@
 namespace mixconv {
 namespace {
 
-class StringSink final : public MailboxSink {
+class StringSink final : public MessageSink {
  public:
   void Write(std::string_view bytes) override { text.append(bytes); }
   std::string text;

@@ -48,7 +48,7 @@ class ChangingFilesTest : public ::testing::Test {
     ChangeOnFirstLine report(change);
     ActiveResultLog = &report;
     const ConversionOutcome outcome =
-        RunConversion({"mixconv", base_.string().c_str(), kTestName, kTestAddress});
+        ConvertToMailbox({"mixconv", base_.string().c_str(), kTestName, kTestAddress});
     ActiveResultLog = nullptr;
     lines_ = report.lines;
     mailbox_ = ReadFileBytes(base_.string() + ".mbx");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/convert.h"
+#include "job/mailbox_job.h"
 #include "tests/support/mail_log_builder.h"
 
 namespace mixconv::testing {

@@ -10,42 +10,42 @@
 #include <string>
 #include <string_view>
 
+#include "engine/mail_destination.h"
 #include "files/new_file.h"
-#include "mail_writer.h"
 
 namespace mixconv {
 
-class MailboxFile final : public MailboxSink {
+class MailboxFile final : public MailDestination {
  public:
   MailboxFile() = default;
   MailboxFile(const MailboxFile&) = delete;
   MailboxFile& operator=(const MailboxFile&) = delete;
 
-  // Creates a new file beside path, readable and writable by its owner only;
-  // false when it cannot, or when path is a file its user may not write.
-  bool Open(const std::string& path);
+  // Creates a new file beside NAME.mbx, readable and writable by its owner
+  // only; refuses a NAME.mbx its user may not write.
+  bool Open(const std::string& base) override;
+  void BeginMessage(const MailStart& start) override;
   void Write(std::string_view bytes) override;
-  // Marks the end of a complete mail, to be counted once its bytes reach the file.
-  void EndMail();
-  // Writes what is buffered; false when any write failed.
-  bool Finish();
-  // Puts the finished file at path in one step (see files::NewFile::PlaceAt).
-  files::Placement PlaceAt(const std::string& path, bool replace) {
-    return file_.PlaceAt(path, replace);
-  }
-
-  bool Failed() const { return failed_; }
-  std::uint32_t MailsWritten() const { return mailsWritten_; }
+  // Marks the end of a whole message, to be counted once its bytes reach the file.
+  void EndMessage() override;
+  bool Failed() const override { return failed_; }
+  // NAME.mbx; NAME.partial.mbx for a run that stopped early where NAME.mbx
+  // exists, which it never replaces; the first free NAME.N.mbx when neither can
+  // be written, so that no converted mail is lost.
+  DestinationOutcome Close(bool complete) override;
 
  private:
   static constexpr std::size_t kBufferSize = 64 * 1024;
   // A mail takes at least its separator line, so this many ends never fill
-  // before the buffer does; EndMail flushes early all the same if they do.
+  // before the buffer does; EndMessage flushes early all the same if they do.
   static constexpr std::size_t kMaxPendingMails = 4096;
 
   bool Flush();
+  // Where the file went; empty when it could be put nowhere.
+  std::string Place(bool complete, bool& asAsked);
 
   files::NewFile file_;
+  std::string base_;
   std::array<char, kBufferSize> buffer_{};
   std::size_t used_ = 0;
   std::uint64_t bytesInFile_ = 0;

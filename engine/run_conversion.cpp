@@ -1,4 +1,5 @@
-// The conversion driver: opens the three files, walks the index, reports the outcome.
+// The conversion driver: opens the log, walks the index into the destination,
+// reports the outcome.
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -16,7 +17,6 @@
 #include "mail_index.h"
 #include "mail_output.h"
 #include "mail_reader.h"
-#include "mailbox_file.h"
 #include "messages.h"
 #include "report.h"
 #include "run_context.h"
@@ -30,10 +30,6 @@ namespace {
 constexpr std::string_view kIndexExtension = ".MIX";
 constexpr std::string_view kIndexExtensionLower = ".mix";
 constexpr std::string_view kTextExtension = ".TXT";
-constexpr std::string_view kMailboxExtension = ".mbx";
-constexpr std::string_view kPartialMailboxExtension = ".partial.mbx";
-// NAME.1.mbx and on, for the mails of a run whose mailbox cannot be put in place.
-constexpr int kMaxOtherMailboxes = 99;
 constexpr std::size_t kTextFileBufferSize = 64 * 1024;
 
 struct FileCloser {
@@ -41,7 +37,6 @@ struct FileCloser {
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
-MailboxFile Mailbox;
 // Outlives every text file it is lent to: each is closed before the run returns.
 std::array<char, kTextFileBufferSize> TextFileBuffer;
 
@@ -95,7 +90,7 @@ void WriteSeparatorLine(std::int32_t time, MailOutput& out) {
 
 // True when every counted entry was read and converted or skipped.
 bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
-                    MailOutput& out) {
+                    MailOutput& out, const MailDestination& destination) {
   std::array<unsigned char, kIndexEntrySize> bytes{};
   for (std::uint32_t index = 0; index < total; ++index) {
     if (std::fread(bytes.data(), bytes.size(), 1, indexFile) != 1) {
@@ -109,61 +104,23 @@ bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t tot
       ReportProgress(messages::kSkipBinaryMail);
       continue;
     }
+    out.BeginMail({index + 1, entry.time});
     WriteSeparatorLine(entry.time, out);
     if (ConvertOneMail(entry, textFile, out) != 0) {
       return false;
     }
     out.FinishMail(index + 1);
-    if (Mailbox.Failed()) {
+    if (destination.Failed()) {
       return false;
     }
   }
   return true;
 }
 
-struct PlacedMailbox {
-  std::string path;  // empty when the mails could be put nowhere
-  bool asAsked = false;
-};
-
-// Where the mails of a run that ended go: NAME.mbx; NAME.partial.mbx for a run
-// that stopped early where NAME.mbx exists, which it never replaces; the first
-// free NAME.N.mbx when neither can be written, so that no converted mail is lost.
-PlacedMailbox PlaceMailbox(const std::string& base, bool complete) {
-  const std::string mailboxPath = base + std::string(kMailboxExtension);
-  std::string wanted = mailboxPath;
-  files::Placement placement = Mailbox.PlaceAt(wanted, complete);
-  if (placement == files::Placement::TargetExists) {
-    wanted = base + std::string(kPartialMailboxExtension);
-    placement = Mailbox.PlaceAt(wanted, true);
-    if (placement == files::Placement::Placed) {
-      ReportProgress(messages::kPartialMailboxSaved, CurrentRun.programName, wanted.c_str(),
-                     mailboxPath.c_str());
-      return {wanted, false};
-    }
-  }
-  if (placement == files::Placement::Placed) {
-    return {wanted, true};
-  }
-  for (int number = 1; number <= kMaxOtherMailboxes; ++number) {
-    const std::string other = base + "." + std::to_string(number) + std::string(kMailboxExtension);
-    placement = Mailbox.PlaceAt(other, false);
-    if (placement == files::Placement::Placed) {
-      ReportFailure(messages::kMailboxPlacedElsewhere, CurrentRun.programName, wanted.c_str(),
-                    other.c_str());
-      return {other, false};
-    }
-    if (placement == files::Placement::Failed) {
-      break;
-    }
-  }
-  ReportFailure(messages::kFileMoveFailed, CurrentRun.programName, wanted.c_str());
-  return {};
-}
-
 }  // namespace
 
-ConversionOutcome RunConversion(const ConversionRequest& request) {
+ConversionOutcome RunConversion(const ConversionRequest& request,
+                                MailDestination& destination) {
   CurrentRun = RunContext{request.programName, request.fullName, request.mailAddress,
                           request.mailDomain, false};
   const std::string base = BaseName(request.indexPath);
@@ -181,32 +138,20 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   // Mails mostly lie in file order, and are then read through this buffer.
   std::setvbuf(textFile.get(), TextFileBuffer.data(), _IOFBF, TextFileBuffer.size());
   BeginTextFile(textFile.get());
-  const std::string mailboxPath = base + std::string(kMailboxExtension);
-  if (!Mailbox.Open(mailboxPath)) {
-    ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, mailboxPath.c_str());
+  if (!destination.Open(base)) {
     return outcome;
   }
 
-  MailOutput out(request.writer != nullptr ? *request.writer : VerbatimMailWriter(), Mailbox);
-  const bool allEntries = ReadEntryCount(indexFile.get(), outcome.total) &&
-                          ConvertEntries(indexFile.get(), textFile.get(), outcome.total, out);
-  const bool finished = Mailbox.Finish();
-  if (!finished) {
-    // Reported once, whether the write that failed was a mail's or the last flush.
-    ReportFailure(messages::kFileWriteError, CurrentRun.programName);
-  }
-  const bool complete = finished && allEntries && !CurrentRun.failureReported;
-  const PlacedMailbox placed = PlaceMailbox(base, complete);
-  outcome.converted = placed.path.empty() ? 0 : Mailbox.MailsWritten();
+  MailOutput out(request.writer != nullptr ? *request.writer : VerbatimMailWriter(), destination);
+  const bool allEntries =
+      ReadEntryCount(indexFile.get(), outcome.total) &&
+      ConvertEntries(indexFile.get(), textFile.get(), outcome.total, out, destination);
+  const DestinationOutcome kept = destination.Close(allEntries && !CurrentRun.failureReported);
+  outcome.converted = kept.messagesKept;
   ReportProgress(messages::kSummary, outcome.converted, outcome.total);
-  outcome.result = finished && !placed.path.empty() ? 0 : -1;
-  outcome.complete = complete && placed.asAsked;
+  outcome.result = kept.ok ? 0 : -1;
+  outcome.complete = allEntries && kept.asAsked && !CurrentRun.failureReported;
   return outcome;
-}
-
-int ConvertMailLog(const char* programName, const char* indexPath, const char* fullName,
-                   const char* mailAddress) {
-  return RunConversion({programName, indexPath, fullName, mailAddress}).result;
 }
 
 }  // namespace mixconv

@@ -1,0 +1,36 @@
+// Where converted mail goes: a mailbox file, a folder of files, a server. The
+// engine hands it each message's bytes, framed by BeginMessage and EndMessage;
+// what the destination keeps, and where, is its own business.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "mail_writer.h"
+
+namespace mixconv {
+
+struct DestinationOutcome {
+  std::uint32_t messagesKept = 0;  // whole messages the user finds after the run
+  bool asAsked = false;            // kept where the user asked for them
+  bool ok = false;                 // every write succeeded and the messages were kept somewhere
+};
+
+class MailDestination : public MessageSink {
+ public:
+  // Made ready for the log whose files are base.MIX and base.TXT; false after
+  // reporting why not.
+  virtual bool Open(const std::string& base) = 0;
+  virtual void BeginMessage(const MailStart& start) = 0;
+  virtual void EndMessage() = 0;
+  // A write failed: the run stops.
+  virtual bool Failed() const = 0;
+  // Ends the run. complete: the whole log was converted with no error so far.
+  // Reports whatever it could not do.
+  virtual DestinationOutcome Close(bool complete) = 0;
+
+ protected:
+  ~MailDestination() = default;
+};
+
+}  // namespace mixconv
