@@ -16,7 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include "charset/utf8_mail_writer.h"
 #include "tests/support/conversion_harness.h"
 #include "tests/support/sjis_text.h"
 
@@ -104,9 +103,8 @@ long PeakRssKiB() {
   return usage.ru_maxrss;
 }
 
-void Convert(const fs::path& base, mixconv::MailWriter* writer = nullptr) {
-  mixconv::ConvertToMailbox(
-      {"convert_bench", base.c_str(), "N", "U", mixconv::ServiceMailDomain, writer});
+void Convert(const fs::path& base, mixconv::MessageForm form) {
+  mixconv::ConvertToMailbox({"convert_bench", base.c_str(), "N", "U"}, form);
 }
 
 }  // namespace
@@ -128,16 +126,15 @@ int main(int argc, char** argv) {
   const Log log = WriteLog(large, megabytes * 1000 * 1000);
   const double megabytesOfText = static_cast<double>(log.textBytes) / 1e6;
 
-  Convert(small);
+  Convert(small, mixconv::MessageForm::Original);
   const long rssAfterSmall = PeakRssKiB();
   // Taken in turns, so that the page cache's write-back weighs on both alike.
-  mixconv::Utf8MailWriter utf8Writer("convert_bench");
   Timing conversion;
   Timing utf8Conversion;
   Timing copy;
   for (int i = 0; i < kRepeats; ++i) {
-    Time(conversion, [&] { Convert(large); });
-    Time(utf8Conversion, [&] { Convert(large, &utf8Writer); });
+    Time(conversion, [&] { Convert(large, mixconv::MessageForm::Original); });
+    Time(utf8Conversion, [&] { Convert(large, mixconv::MessageForm::Readable); });
     Time(copy, [&] { CopyFile(large.string() + ".TXT", dir.path() / "copy"); });
   }
   const long rssAfterLarge = PeakRssKiB();

@@ -25,7 +25,6 @@ constexpr std::string_view kMimeLines =
     "MIME-Version: 1.0\n"
     "Content-Type: text/plain; charset=UTF-8\n"
     "Content-Transfer-Encoding: 8bit\n";
-constexpr std::string_view kFromEscape = ">";
 constexpr std::string_view kAddressSeparator = ", ";
 constexpr std::string_view kFoldedAddressSeparator = ",\n ";
 constexpr std::string_view kAddressStart = " <";
@@ -151,10 +150,6 @@ void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MessageSink& ou
   }
   line_.assign(line.bytes.substr(0, fieldLength));
   switch (line.field) {
-    case HeaderField::Separator:
-      line_ += value;
-      mailTime_ = line.time;
-      break;
     case HeaderField::Subject:
       AppendValue(value, !line.continues);
       break;
@@ -208,6 +203,8 @@ void Utf8MailWriter::StartBody(std::string_view firstPiece, MessageSink& out) {
   part_ = Part::Body;
 }
 
+void Utf8MailWriter::BeginMail(const MailStart& start, MessageSink&) { mailTime_ = start.time; }
+
 void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MessageSink& out) {
   if (part_ != Part::Body && ContinuesGatewayHeader(line)) {
     if (atLineStart_ && IsMimeField(line.bytes)) {
@@ -221,9 +218,6 @@ void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MessageSink& out) {
   } else {
     if (part_ != Part::Body) {
       StartBody(line.bytes, out);
-    }
-    if (line.escapeFrom) {
-      out.Write(kFromEscape);
     }
     WriteText(line.bytes, false, out);
   }
@@ -262,8 +256,6 @@ void Utf8MailWriter::EndMail(const MailEnd& end, MessageSink& out) {
   if (part_ != Part::Body) {
     StartBody({}, out);
   }
-  // The empty line that mbox readers and splitters expect before the next separator.
-  out.Write(kLineEnd);
   if (decoder_.TakeInvalidSeen()) {
     std::array<char, 256> message{};
     std::snprintf(message.data(), message.size(), kInvalidBytesFormat, programName_.c_str(),

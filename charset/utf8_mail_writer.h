@@ -1,7 +1,7 @@
 // The --utf8 form: MIME mail that today's readers show without any setting
 // changed. Texts are decoded from code page 932, header values that are not
-// ASCII become RFC 2047 encoded-words, Date lines get their zone, and the
-// mailbox follows Unix mbox habits: LF line ends, an empty line after each mail.
+// ASCII become RFC 2047 encoded-words, Date lines get their zone, and lines end
+// in LF, as Unix mail programs keep them.
 #pragma once
 
 #include <string>
@@ -16,6 +16,7 @@ class Utf8MailWriter final : public MailWriter {
   // programName starts the report line of a mail with bytes that are not code page 932.
   explicit Utf8MailWriter(std::string programName);
 
+  void BeginMail(const MailStart& start, MessageSink& out) override;
   void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) override;
   void WriteCopiedLine(const CopiedLine& line, MessageSink& out) override;
   void EndMail(const MailEnd& end, MessageSink& out) override;

@@ -1,11 +1,9 @@
 // mixconv-cli: converts mail logs to mailbox files from the command line.
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "charset/cp932.h"
-#include "charset/utf8_mail_writer.h"
 #include "cli/console.h"
 #include "cli/locale_charset.h"
 #include "cli/options.h"
@@ -64,15 +62,14 @@ int Run(const std::vector<std::string>& arguments) {
 
   StreamReport report(kProgramName, options.quiet);
   mixconv::ActiveResultLog = &report;
-  std::optional<mixconv::Utf8MailWriter> utf8Writer;
-  if (options.utf8) {
-    utf8Writer.emplace(kProgramName);
-  }
+  const mixconv::MessageForm form =
+      options.utf8 ? mixconv::MessageForm::Readable : mixconv::MessageForm::Original;
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
     const mixconv::ConversionOutcome outcome = mixconv::ConvertToMailbox(
         {kProgramName, indexPath.c_str(), options.fullName.c_str(), options.mailAddress.c_str(),
-         options.mailDomain.c_str(), utf8Writer ? &*utf8Writer : nullptr});
+         options.mailDomain.c_str()},
+        form);
     allComplete = allComplete && outcome.complete;
   }
   mixconv::ActiveResultLog = nullptr;

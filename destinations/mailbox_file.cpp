@@ -18,6 +18,9 @@ constexpr int kMaxOtherMailboxes = 99;
 
 }  // namespace
 
+MailboxFile::MailboxFile(const MboxStyle& style)
+    : framing_(style, fileBytes_), buffer_(kBufferSize), pendingMailEnds_(kMaxPendingMails) {}
+
 bool MailboxFile::Open(const std::string& base) {
   base_ = base;
   const std::string path = base + std::string(kMailboxExtension);
@@ -36,7 +39,7 @@ bool MailboxFile::Open(const std::string& base) {
   return true;
 }
 
-void MailboxFile::Write(std::string_view bytes) {
+void MailboxFile::Put(std::string_view bytes) {
   if (failed_) {
     return;
   }
@@ -51,9 +54,12 @@ void MailboxFile::Write(std::string_view bytes) {
   }
 }
 
-void MailboxFile::BeginMessage(const MailStart&) {}
+void MailboxFile::BeginMessage(const MailStart& start) { framing_.BeginMessage(start.time); }
+
+void MailboxFile::Write(std::string_view bytes) { framing_.Write(bytes); }
 
 void MailboxFile::EndMessage() {
+  framing_.EndMessage();
   if (failed_) {
     return;
   }
@@ -90,6 +96,7 @@ bool MailboxFile::Flush() {
 }
 
 DestinationOutcome MailboxFile::Close(bool complete) {
+  framing_.ReleaseHeld();
   if (!Flush()) {
     // Reported once, whether the write that failed was a mail's or the last flush.
     ReportFailure(messages::kFileWriteError, CurrentRun.programName);

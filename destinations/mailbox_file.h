@@ -4,12 +4,13 @@
 // the file, and the file keeps those whole and nothing after them.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "destinations/mbox_framing.h"
 #include "engine/mail_destination.h"
 #include "files/new_file.h"
 
@@ -17,7 +18,7 @@ namespace mixconv {
 
 class MailboxFile final : public MailDestination {
  public:
-  MailboxFile() = default;
+  explicit MailboxFile(const MboxStyle& style);
   MailboxFile(const MailboxFile&) = delete;
   MailboxFile& operator=(const MailboxFile&) = delete;
 
@@ -40,16 +41,29 @@ class MailboxFile final : public MailDestination {
   // before the buffer does; EndMessage flushes early all the same if they do.
   static constexpr std::size_t kMaxPendingMails = 4096;
 
+  // The file's own bytes, framing included.
+  class FileBytes final : public MessageSink {
+   public:
+    explicit FileBytes(MailboxFile& file) : file_(file) {}
+    void Write(std::string_view bytes) override { file_.Put(bytes); }
+
+   private:
+    MailboxFile& file_;
+  };
+
+  void Put(std::string_view bytes);
   bool Flush();
   // Where the file went; empty when it could be put nowhere.
   std::string Place(bool complete, bool& asAsked);
 
   files::NewFile file_;
+  FileBytes fileBytes_{*this};
+  MboxFraming framing_;
   std::string base_;
-  std::array<char, kBufferSize> buffer_{};
+  std::vector<char> buffer_;
   std::size_t used_ = 0;
   std::uint64_t bytesInFile_ = 0;
-  std::array<std::uint64_t, kMaxPendingMails> pendingMailEnds_{};
+  std::vector<std::uint64_t> pendingMailEnds_;
   std::size_t pendingMails_ = 0;
   std::uint64_t wholeMailsEnd_ = 0;  // where the last mail counted ends
   std::uint32_t mailsWritten_ = 0;

@@ -64,11 +64,6 @@ HeaderLine& HeaderLine::AppendIndexDate(std::int32_t seconds) {
   return SetTime(seconds);
 }
 
-HeaderLine& HeaderLine::AppendSeparatorDate(std::int32_t seconds) {
-  mixconv::AppendSeparatorDate(LineBytes, seconds);
-  return SetTime(seconds);
-}
-
 HeaderLine& HeaderLine::SetTime(std::int32_t seconds) {
   time_ = seconds;
   return *this;

@@ -22,8 +22,6 @@ class HeaderLine {
   HeaderLine& AppendTwoDigits(int number);
   // The index time in local time as "DD Mon YYYY hh:mm:ss", the Date line's form.
   HeaderLine& AppendIndexDate(std::int32_t seconds);
-  // The index time in local time as "Thu Jan 01 09:00:00 1970", the separator's form.
-  HeaderLine& AppendSeparatorDate(std::int32_t seconds);
   // The mail's index time, for a line whose date comes from the mail's text.
   HeaderLine& SetTime(std::int32_t seconds);
 

@@ -2,25 +2,16 @@
 
 namespace mixconv {
 
-namespace {
-
-constexpr std::string_view kFromLineStart = "From ";
-
-// Also true after earlier escapes (">From "), so that unescaping stays exact.
-bool NeedsFromEscape(std::string_view line) {
-  const std::size_t quotes = line.find_first_not_of('>');
-  return quotes != std::string_view::npos && line.substr(quotes).starts_with(kFromLineStart);
-}
-
-}  // namespace
-
 void MailOutput::NoteLastByte(std::string_view bytes) {
   if (!bytes.empty()) {
     atLineStart_ = bytes.back() == '\n';
   }
 }
 
-void MailOutput::BeginMail(const MailStart& start) { destination_.BeginMessage(start); }
+void MailOutput::BeginMail(const MailStart& start) {
+  destination_.BeginMessage(start);
+  writer_.BeginMail(start, destination_);
+}
 
 void MailOutput::WriteHeaderLine(const HeaderLineView& line) {
   writer_.WriteHeaderLine(line, destination_);
@@ -28,7 +19,7 @@ void MailOutput::WriteHeaderLine(const HeaderLineView& line) {
 }
 
 void MailOutput::WriteCopiedLine(std::string_view piece, bool fromGateway) {
-  writer_.WriteCopiedLine({piece, atLineStart_ && NeedsFromEscape(piece), fromGateway}, destination_);
+  writer_.WriteCopiedLine({piece, fromGateway}, destination_);
   NoteLastByte(piece);
 }
 

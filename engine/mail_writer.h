@@ -1,5 +1,6 @@
-// How a mail's parts become bytes in the mailbox file. The engine decides what
-// a mail says; a MailWriter decides how it is written.
+// How a mail's parts become a message's bytes. The engine decides what a mail
+// says; a MailWriter decides how it is written; a destination (mail_destination.h)
+// decides where messages go and how they are framed there.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,7 @@ struct MailStart {
   std::int32_t time = 0;     // the mail's index time
 };
 
-enum class HeaderField { Separator, Subject, From, To, Date };
+enum class HeaderField { Subject, From, To, Date };
 
 // One mailbox of a From or To line; the display name is empty when it has none.
 struct AddressSpan {
@@ -39,16 +40,14 @@ struct HeaderLineView {
   HeaderField field = HeaderField::Subject;
   std::string_view bytes;
   std::span<const AddressSpan> addresses;  // From and To
-  std::int32_t time = 0;                   // Separator and Date: the mail's index time
+  std::int32_t time = 0;                   // Date: the mail's index time
   bool continues = false;                  // more of this line comes in the next call
 };
 
 // A piece of a copied line: the whole line, or a part of one longer than the
-// reader's buffer. The engine has decided whether it needs the ">" that keeps
-// mail readers from seeing a new mail in a line that starts with "From ".
+// reader's buffer.
 struct CopiedLine {
   std::string_view bytes;
-  bool escapeFrom = false;
   // The mail came through the Internet gateway: its text starts with that
   // mail's own header lines.
   bool fromGateway = false;
@@ -62,9 +61,10 @@ struct MailEnd {
 class MailWriter {
  public:
   virtual ~MailWriter() = default;
+  virtual void BeginMail(const MailStart& start, MessageSink& out) = 0;
   virtual void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) = 0;
   virtual void WriteCopiedLine(const CopiedLine& line, MessageSink& out) = 0;
-  // Ends the mail at a line end, so that the next separator starts a line.
+  // Ends the mail at a line end.
   virtual void EndMail(const MailEnd& end, MessageSink& out) = 0;
 };
 

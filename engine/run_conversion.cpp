@@ -83,11 +83,6 @@ bool ReadEntryCount(std::FILE* indexFile, std::uint32_t& total) {
   return true;
 }
 
-void WriteSeparatorLine(std::int32_t time, MailOutput& out) {
-  HeaderLine line(HeaderField::Separator, out);
-  line.Append("From - ").AppendSeparatorDate(time).Finish();
-}
-
 // True when every counted entry was read and converted or skipped.
 bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
                     MailOutput& out, const MailDestination& destination) {
@@ -105,7 +100,6 @@ bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t tot
       continue;
     }
     out.BeginMail({index + 1, entry.time});
-    WriteSeparatorLine(entry.time, out);
     if (ConvertOneMail(entry, textFile, out) != 0) {
       return false;
     }

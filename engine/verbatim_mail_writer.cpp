@@ -4,19 +4,17 @@ namespace mixconv {
 
 namespace {
 
-constexpr std::string_view kFromEscape = ">";
 constexpr std::string_view kLineEnd = "\r\n";
 
 class Verbatim final : public MailWriter {
  public:
+  void BeginMail(const MailStart&, MessageSink&) override {}
+
   void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) override {
     out.Write(line.bytes);
   }
 
   void WriteCopiedLine(const CopiedLine& line, MessageSink& out) override {
-    if (line.escapeFrom) {
-      out.Write(kFromEscape);
-    }
     out.Write(line.bytes);
   }
 

@@ -58,6 +58,10 @@ class CheckingWriter final : public mixconv::MailWriter {
  public:
   explicit CheckingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
 
+  void BeginMail(const mixconv::MailStart& start, mixconv::MessageSink& out) override {
+    inner_.BeginMail(start, out);
+  }
+
   void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MessageSink& out) override {
     // A part that more of the line follows has no line end; the last part ends in one.
     const std::string_view bytes = line.bytes;
@@ -174,7 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   mixconv::ActiveResultLog = &report;
   const auto convert = [&] {
     return mixconv::ConvertToMailbox(
-        {"fuzz", base.c_str(), "N", "U", mixconv::ServiceMailDomain, &writer});
+        {"fuzz", base.c_str(), "N", "U", mixconv::ServiceMailDomain, &writer},
+        utf8 ? mixconv::MessageForm::Readable : mixconv::MessageForm::Original);
   };
   const std::size_t textSize = input.size() - indexLength;
   const mixconv::ConversionOutcome outcome =

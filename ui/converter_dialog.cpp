@@ -11,7 +11,6 @@
 #include <QPushButton>
 
 #include "charset/cp932.h"
-#include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
 #include "job/mailbox_job.h"
 #include "ui/about_dialog.h"
@@ -95,9 +94,8 @@ void ConverterDialog::accept() {
     ConvertMailLog(kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str());
     return;
   }
-  Utf8MailWriter writer(kProgramName);
-  ConvertToMailbox({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str(),
-                 ServiceMailDomain, &writer});
+  ConvertToMailbox({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str()},
+                   MessageForm::Readable);
 }
 
 void ConverterDialog::OnBrowse() {

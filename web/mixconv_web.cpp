@@ -41,14 +41,17 @@ class ListingWriter final : public mixconv::MailWriter {
  public:
   explicit ListingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
 
+  void BeginMail(const mixconv::MailStart& start, mixconv::MessageSink& out) override {
+    time_ = start.time;
+    sender_.clear();
+    subject_.clear();
+    inner_.BeginMail(start, out);
+  }
+
   void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MessageSink& out) override {
     const bool firstPart = !lineContinues_;
     lineContinues_ = line.continues;
-    if (line.field == mixconv::HeaderField::Separator) {
-      time_ = line.time;
-      sender_.clear();
-      subject_.clear();
-    } else if (firstPart && line.field == mixconv::HeaderField::Subject && subject_.empty()) {
+    if (firstPart && line.field == mixconv::HeaderField::Subject && subject_.empty()) {
       subject_ = Text(mixconv::WithoutLineEnd(line.bytes.substr(kSubjectField.size())));
     } else if (firstPart && line.field == mixconv::HeaderField::From && !line.addresses.empty()) {
       const mixconv::AddressSpan& from = line.addresses.front();
@@ -103,8 +106,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
     ListingWriter writer(utf8Form != 0 ? static_cast<mixconv::MailWriter&>(utf8Writer)
                                        : mixconv::VerbatimMailWriter());
     const mixconv::ConversionOutcome outcome =
-        mixconv::ConvertToMailbox({kProgramName, indexPath, name.bytes.c_str(), address.bytes.c_str(),
-                                mixconv::ServiceMailDomain, &writer});
+        mixconv::ConvertToMailbox({kProgramName, indexPath, name.bytes.c_str(),
+                                   address.bytes.c_str(), mixconv::ServiceMailDomain, &writer},
+                                  utf8Form != 0 ? mixconv::MessageForm::Readable
+                                                : mixconv::MessageForm::Original);
     PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
   } else {
     PostOutcome(0, 0, 0);

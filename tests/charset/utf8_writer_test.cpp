@@ -7,6 +7,7 @@
 #include "charset/cp932_decoder.h"
 #include "charset/encoded_words.h"
 #include "charset/utf8_mail_writer.h"
+#include "destinations/mbox_framing.h"
 
 namespace mixconv {
 namespace {
@@ -127,21 +128,23 @@ TEST(Utf8MailWriterTest, DateLinesGainTheZoneOfTheirLocalTime) {
 }
 
 // Two gateway mails, one with its own Date and one without, written piece by piece
-// as the engine hands them over.
+// as the engine hands them over, into a Unix mbox.
 TEST(Utf8MailWriterTest, MailsEndInAnEmptyLineWithLfLineEndsAndEveryMailHasADate) {
   ::setenv("TZ", "JST-9", 1);
   ::tzset();
   constexpr std::int32_t kIndexTime = 992535840;  // 2001-06-14 16:24 UTC
   Utf8MailWriter writer("test");
   StringSink sink;
+  MboxFraming mbox(kUnixMboxStyle, sink);
   const auto mail = [&](std::initializer_list<std::string_view> pieces, bool needsLineEnd) {
-    writer.WriteHeaderLine(
-        {HeaderField::Separator, "From - Fri Jun 15 01:24:00 2001\r\n", {}, kIndexTime}, sink);
-    writer.WriteHeaderLine({HeaderField::Subject, "Subject: Re\r\n", {}, kIndexTime}, sink);
+    mbox.BeginMessage(kIndexTime);
+    writer.BeginMail({1, kIndexTime}, mbox);
+    writer.WriteHeaderLine({HeaderField::Subject, "Subject: Re\r\n", {}, kIndexTime}, mbox);
     for (const std::string_view piece : pieces) {
-      writer.WriteCopiedLine({piece, false, true}, sink);
+      writer.WriteCopiedLine({piece, true}, mbox);
     }
-    writer.EndMail({1, needsLineEnd}, sink);
+    writer.EndMail({1, needsLineEnd}, mbox);
+    mbox.EndMessage();
   };
   mail({"Date: Thu, 14 Jun 2001 09:00:00 -0700\r\n", "\r\n", "one\r", "\ntwo\rstill two\r\n"},
        false);

@@ -48,7 +48,8 @@ class ChangingFilesTest : public ::testing::Test {
     ChangeOnFirstLine report(change);
     ActiveResultLog = &report;
     const ConversionOutcome outcome =
-        ConvertToMailbox({"mixconv", base_.string().c_str(), kTestName, kTestAddress});
+        ConvertToMailbox({"mixconv", base_.string().c_str(), kTestName, kTestAddress},
+                         MessageForm::Original);
     ActiveResultLog = nullptr;
     lines_ = report.lines;
     mailbox_ = ReadFileBytes(base_.string() + ".mbx");

@@ -43,7 +43,8 @@ Conversion ConvertPath(const std::string& indexPath, const std::string& mailboxP
   LineCollector collector;
   ActiveResultLog = &collector;
   Conversion conversion;
-  conversion.outcome = ConvertToMailbox({"mixconv", indexPath.c_str(), kTestName, kTestAddress});
+  conversion.outcome = ConvertToMailbox({"mixconv", indexPath.c_str(), kTestName, kTestAddress},
+                                        MessageForm::Original);
   ActiveResultLog = nullptr;
   conversion.lines = std::move(collector.lines);
   conversion.mailboxExists = std::filesystem::exists(mailboxPath);
