@@ -10,8 +10,8 @@
 #include "cli/standard_streams.h"
 #include "cli/stream_report.h"
 #include "engine/convert.h"
-#include "job/mailbox_job.h"
 #include "files/new_file.h"
+#include "job/mailbox_job.h"
 #include "version.h"
 
 namespace {
@@ -62,14 +62,12 @@ int Run(const std::vector<std::string>& arguments) {
 
   StreamReport report(kProgramName, options.quiet);
   mixconv::ActiveResultLog = &report;
-  const mixconv::MessageForm form =
-      options.utf8 ? mixconv::MessageForm::Readable : mixconv::MessageForm::Original;
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
-    const mixconv::ConversionOutcome outcome = mixconv::ConvertToMailbox(
-        {kProgramName, indexPath.c_str(), options.fullName.c_str(), options.mailAddress.c_str(),
-         options.mailDomain.c_str()},
-        form);
+    const mixconv::ConversionOutcome outcome =
+        mixconv::ConvertToMailbox({kProgramName, indexPath.c_str(), options.fullName.c_str(),
+                                   options.mailAddress.c_str(), options.mailDomain.c_str()},
+                                  options.form);
     allComplete = allComplete && outcome.complete;
   }
   mixconv::ActiveResultLog = nullptr;

@@ -16,15 +16,16 @@ const char kUsageText[] =
     "  --email ADDRESS   your e-mail address, used with --name (default: empty)\n"
     "  --domain DOMAIN   the member mail domain added to member IDs\n"
     "                    (default: members.example.jp)\n"
-    "  --utf8            write MIME mail in UTF-8, with time zones in Date lines,\n"
-    "                    for mail readers that assume nothing about old mail\n"
+    "  --original        write the original converter's bytes (Shift_JIS, CR LF,\n"
+    "                    no MIME), to match an older conversion\n"
+    "  --utf8            write MIME mail in UTF-8, which today's mail readers show\n"
+    "                    right (the default)\n"
     "  --quiet           print only errors\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "  --                end of options: every later argument is an INDEX\n"
     "\n"
-    "Texts are written as Shift_JIS (code page 932) unless --utf8 is given;\n"
-    "dates in the local time zone (TZ).\n"
+    "Dates are shown in the local time zone (TZ).\n"
     "Exit status: 0 when every log converted completely, 1 when any did not,\n"
     "2 for a usage error.\n";
 
@@ -58,8 +59,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
       optionsEnded = true;
     } else if (argument == "--quiet" || argument == "-q") {
       options.quiet = true;
+    } else if (argument == "--original") {
+      options.form = MessageForm::Original;
     } else if (argument == "--utf8") {
-      options.utf8 = true;
+      options.form = MessageForm::Readable;
     } else if (argument == "--help" || argument == "-h") {
       options.showHelp = true;
     } else if (argument == "--version") {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "job/mailbox_job.h"
+
 namespace mixconv::cli {
 
 inline constexpr char kProgramName[] = "mixconv-cli";
@@ -13,7 +15,7 @@ struct Options {
   std::string mailAddress;
   std::string mailDomain;
   bool quiet = false;
-  bool utf8 = false;
+  MessageForm form = MessageForm::Readable;
   bool showHelp = false;
   bool showVersion = false;
   std::vector<std::string> indexPaths;

@@ -2,8 +2,8 @@
 // read or write, directories where files should be. Each run is a child process.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/fsuid.h>
 #include <sys/inotify.h>
@@ -136,9 +136,10 @@ class FailureInjectionTest : public ::testing::Test {
          entry.increment(error)) {
       struct stat file {};
       const std::string target = fs::read_symlink(entry->path(), error).string();
-      if (!error && target.starts_with(dir_.path().string() + "/") && !target.ends_with("/LOG.MIX") &&
-          !target.ends_with("/LOG.TXT") && ::stat(entry->path().c_str(), &file) == 0 &&
-          S_ISREG(file.st_mode) && file.st_dev == log.st_dev && file.st_size > 0) {
+      if (!error && target.starts_with(dir_.path().string() + "/") &&
+          !target.ends_with("/LOG.MIX") && !target.ends_with("/LOG.TXT") &&
+          ::stat(entry->path().c_str(), &file) == 0 && S_ISREG(file.st_mode) &&
+          file.st_dev == log.st_dev && file.st_size > 0) {
         return file;
       }
     }
@@ -397,16 +398,16 @@ TEST_F(FailureInjectionTest, TwoRunsAtOnceLeaveOneCompleteMailbox) {
   log.WriteFiles(dir_.path() / "LOG");
   std::vector<std::string> forms;
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"LOG"}, std::vector<std::string>{"--utf8", "LOG"}}) {
+       {std::vector<std::string>{"--original", "LOG"}, std::vector<std::string>{"LOG"}}) {
     ASSERT_EQ(RunCli(arguments).status, 0);
     forms.push_back(Mailbox("LOG.mbx"));
   }
   // The first run waits for its text while the second runs from start to end.
-  const PipedRun first = StartPipedRun({"LOG"});
+  const PipedRun first = StartPipedRun({"--original", "LOG"});
   ASSERT_TRUE(first.writing);
   WriteFileBytes(dir_.path() / "LOG.TXT.new", log.TextBytes());
   fs::rename(dir_.path() / "LOG.TXT.new", dir_.path() / "LOG.TXT");
-  EXPECT_EQ(RunCli({"--utf8", "LOG"}).status, 0);
+  EXPECT_EQ(RunCli({"LOG"}).status, 0);
   EXPECT_EQ(FinishPipedRun(first, log.TextBytes()).status, 0);
   const std::string mailbox = Mailbox("LOG.mbx");
   EXPECT_TRUE(mailbox == forms[0] || mailbox == forms[1]);
@@ -605,7 +606,7 @@ TEST_F(FailureInjectionTest, AHeaderLineOfAnyLengthNeedsLittleMemory) {
       .AddMail(kind::kSent, "Desk\r\nTO:" + std::string(kCommas, ',') + "\r\nSUB:S\r\n")
       .WriteFiles(dir_.path() / "LONG");
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"LONG"}, std::vector<std::string>{"--utf8", "LONG"}}) {
+       {std::vector<std::string>{"--original", "LONG"}, std::vector<std::string>{"LONG"}}) {
     const CliRun run = RunCli(arguments, [] {
       const rlimit limit{kMemoryLimit, kMemoryLimit};
       ::setrlimit(RLIMIT_DATA, &limit);

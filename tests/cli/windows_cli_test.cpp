@@ -146,7 +146,7 @@ TEST_F(WindowsCliTest, SampleLogGivesTheLinuxProgramsMailboxesInBothForms) {
   const struct {
     std::vector<std::string> form;
     const char* golden;
-  } forms[] = {{{}, "SAMPLE.expected.mbx"}, {{"--utf8"}, "SAMPLE.utf8.expected.mbx"}};
+  } forms[] = {{{"--original"}, "SAMPLE.expected.mbx"}, {{}, "SAMPLE.utf8.expected.mbx"}};
   for (const auto& [form, golden] : forms) {
     std::vector<std::string> arguments = form;
     arguments.insert(arguments.end(),
@@ -164,8 +164,8 @@ TEST_F(WindowsCliTest, JapaneseFolderAndFileNamesConvertBesideTheLog) {
   fs::create_directory(folder);
   fs::rename(dir_.path() / "SAMPLE.MIX", folder / Utf8Path("メール.MIX"));
   fs::rename(dir_.path() / "SAMPLE.TXT", folder / Utf8Path("メール.TXT"));
-  const CliRun run =
-      RunCli({"--name", "山田 太郎", "--email", "taro@example.jp", "ログ\\メール.MIX"});
+  const CliRun run = RunCli(
+      {"--original", "--name", "山田 太郎", "--email", "taro@example.jp", "ログ\\メール.MIX"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(folder / Utf8Path("メール.mbx")),
             ReadFileBytes(Samples() / "SAMPLE.expected.mbx"));
@@ -191,8 +191,8 @@ TEST_F(WindowsCliTest, MissingFilesAndUsageErrorsAreReported) {
 // Windows will not move a file over a read-only one (wine will): the run
 // refuses it before it converts anything, rather than after.
 TEST_F(WindowsCliTest, ReadOnlyMailboxIsRefusedAndKeptAndAWritableOneReplaced) {
-  const std::vector<std::string> arguments = {"--name", "山田 太郎", "--email", "taro@example.jp",
-                                              "SAMPLE.MIX"};
+  const std::vector<std::string> arguments = {"--original", "--name",          "山田 太郎",
+                                              "--email",    "taro@example.jp", "SAMPLE.MIX"};
   const fs::path mailbox = dir_.path() / "SAMPLE.mbx";
   WriteFileBytes(mailbox, kEarlierMailbox);
   ASSERT_TRUE(SetFileAttributesW(mailbox.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -298,7 +298,8 @@ TEST_F(WindowsCliTest, RunThatStopsEarlyNeverReplacesAnEarlierMailbox) {
 TEST_F(WindowsCliTest, PathNamingTheIndexInMixedCaseLosesItsExtension) {
   fs::rename(dir_.path() / "SAMPLE.MIX", dir_.path() / "Mail.Mix");
   fs::rename(dir_.path() / "SAMPLE.TXT", dir_.path() / "Mail.Txt");
-  const CliRun run = RunCli({"--name", "山田 太郎", "--email", "taro@example.jp", "Mail.Mix"});
+  const CliRun run =
+      RunCli({"--original", "--name", "山田 太郎", "--email", "taro@example.jp", "Mail.Mix"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(dir_.path() / "Mail.mbx"),
             ReadFileBytes(Samples() / "SAMPLE.expected.mbx"));

@@ -32,7 +32,7 @@ class ManPagesTest(unittest.TestCase):
         exit_status = text[text.index("EXIT STATUS"):text.index("ENVIRONMENT")]
         for status in ("0", "1", "2"):
             self.assertRegex(exit_status, rf"(?m)^\s+{status}\s+\S")
-        self.assertIn("mixconv-cli --utf8", text)
+        self.assertIn("mixconv-cli --name", text)
 
     def test_mixconv_page_renders(self):
         text, warnings = render("mixconv.1")

@@ -170,8 +170,8 @@ TEST_F(ConverterDialogTest, TheFormCheckBoxPicksTheCliForm) {
       }
     }
     std::vector<std::string> arguments = {"--name", "山田 太郎", "--email", "taro@example.jp"};
+    arguments.push_back(utf8 ? "--utf8" : "--original");
     if (utf8) {
-      arguments.push_back("--utf8");
       ClickAsUser(form);
     }
     arguments.push_back("SAMPLE.MIX");

@@ -30,7 +30,7 @@ const browser = await puppeteer.launch({
 try {
   for (const utf8 of [false, true]) {
     const native = await seconds(() => execFileSync(
-        cli, [...(utf8 ? ['--utf8'] : []), '--quiet', `${base}.MIX`], {env: {...process.env, TZ: 'JST-9'}}));
+        cli, [utf8 ? '--utf8' : '--original', '--quiet', `${base}.MIX`], {env: {...process.env, TZ: 'JST-9'}}));
     const page = await browser.newPage();
     await page.goto(pathToFileURL(page_).href);
     await (await page.$('input[type=file]')).uploadFile(`${base}.MIX`, `${base}.TXT`);

@@ -130,7 +130,7 @@ function cliMailbox(files, utf8) {
     fs.copyFileSync(file, path.join(dir, path.basename(file)));
   }
   const index = files.find((file) => /\.mix$/i.test(file));
-  execFileSync(cli, [...(utf8 ? ['--utf8'] : []), '--quiet', '--name', kUser.name,
+  execFileSync(cli, [utf8 ? '--utf8' : '--original', '--quiet', '--name', kUser.name,
                      '--email', kUser.email, path.join(dir, path.basename(index))],
                {env: {...process.env, TZ: 'JST-9', LC_ALL: 'C.UTF-8'}});
   return fs.readFileSync(path.join(dir, path.basename(index).replace(/\.mix$/i, '.mbx')));
