@@ -2,6 +2,8 @@
 // one form of message.
 #pragma once
 
+#include <string_view>
+
 #include "engine/convert.h"
 
 namespace mixconv {
@@ -11,8 +13,24 @@ enum class MessageForm {
   Readable,  // MIME in UTF-8, what today's readers show right
 };
 
-// Converts into NAME.mbx beside the log. request.writer, when set, writes the
-// messages in place of the form's own writer (one that wraps it, say).
+// Where the messages go, beside the log.
+enum class Destination {
+  Mbox,       // NAME.mbx, every mail in one file
+  EmlFolder,  // a folder holding one .eml file per mail
+  Maildir,    // NAME.maildir, every mail seen
+};
+
+// Why messages in form cannot go to destination on this system, as the end of
+// a line; empty when they can.
+std::string_view Refusal(MessageForm form, Destination destination);
+
+// Converts the log into destination. request.writer, when set, writes the
+// messages in place of the form's own writer (one that wraps it, say). A pair
+// that Refusal refuses is reported and converts nothing.
+ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
+                             Destination destination);
+
+// ConvertLog into NAME.mbx.
 ConversionOutcome ConvertToMailbox(const ConversionRequest& request, MessageForm form);
 
 // The original converter's call: NAME.mbx in the original form. 0 once the
