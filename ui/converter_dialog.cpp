@@ -1,7 +1,7 @@
 #include "ui/converter_dialog.h"
 
 #include <QAction>
-#include <QCheckBox>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -48,6 +48,20 @@ QString DroppedLogFile(const QMimeData* data) {
   return IndexPathFor(path).isEmpty() ? QString() : path;
 }
 
+// The conversion that an entry of the output list stands for.
+void ConvertAs(int entry, const ConversionRequest& request) {
+  switch (entry) {
+    case IDS_OUTPUT_READABLE_MBOX:
+      ConvertToMailbox(request, MessageForm::Readable);
+      return;
+    case IDS_OUTPUT_ORIGINAL_MBOX:
+      ConvertMailLog(request.programName, request.indexPath, request.fullName,
+                     request.mailAddress);
+      return;
+  }
+  qFatal("mixconv: output entry %d converts to nothing", entry);
+}
+
 }  // namespace
 
 ConverterDialog::ConverterDialog() {
@@ -55,7 +69,7 @@ ConverterDialog::ConverterDialog() {
   m_editName = findChild<QLineEdit*>(QStringLiteral("IDC_USER_NAME"));
   m_editMail = findChild<QLineEdit*>(QStringLiteral("IDC_MAIL_ADDRESS"));
   m_editPath = findChild<QLineEdit*>(QStringLiteral("IDC_MIX_PATH"));
-  m_checkUtf8 = findChild<QCheckBox*>(QStringLiteral("IDC_UTF8_FORM"));
+  m_output = findChild<QComboBox*>(QStringLiteral("IDC_OUTPUT"));
   // Modal to nothing: the result log window must stay usable while this dialog runs.
   setWindowModality(Qt::WindowModal);
   setAcceptDrops(true);
@@ -90,12 +104,8 @@ void ConverterDialog::accept() {
       return;
     }
   }
-  if (!m_checkUtf8->isChecked()) {
-    ConvertMailLog(kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str());
-    return;
-  }
-  ConvertToMailbox({kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str()},
-                   MessageForm::Readable);
+  ConvertAs(m_output->currentData().toInt(),
+            {kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str()});
 }
 
 void ConverterDialog::OnBrowse() {

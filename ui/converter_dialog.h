@@ -1,11 +1,12 @@
-// The main dialog: index path, the user's name and address, and OK to convert.
+// The main dialog: index path, the user's name and address, what to write, and
+// OK to convert.
 #pragma once
 
 #include <QDialog>
 
 #include "ui/result_log_dialog.h"
 
-class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -42,7 +43,7 @@ class ConverterDialog : public QDialog {
   QLineEdit* m_editName;
   QLineEdit* m_editMail;
   QLineEdit* m_editPath;
-  QCheckBox* m_checkUtf8;  // unchecked: the mailbox as the original converter wrote it
+  QComboBox* m_output;  // each entry's data is its string table ID
 #ifdef Q_OS_WIN
   bool m_aboutEntryAdded = false;
 #endif

@@ -1,6 +1,6 @@
 #include "ui/dialog_builder.h"
 
-#include <QCheckBox>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
@@ -24,8 +24,12 @@ QWidget* CreateControl(const ControlTemplate& control, QDialog& dialog) {
     button->setDefault(control.HasStyle("default"));
     return button;
   }
-  if (control.kind == QLatin1String("checkbox")) {
-    return new QCheckBox(control.text, &dialog);
+  if (control.kind == QLatin1String("combobox")) {
+    auto* combo = new QComboBox(&dialog);
+    for (const int item : control.items) {
+      combo->addItem(LoadResourceString(item), item);
+    }
+    return combo;
   }
   if (control.kind == QLatin1String("edit")) {
     auto* edit = new QLineEdit(control.text, &dialog);
@@ -53,6 +57,14 @@ QWidget* CreateControl(const ControlTemplate& control, QDialog& dialog) {
   label->setWordWrap(true);
   label->setTextFormat(Qt::PlainText);
   return label;
+}
+
+QRect Geometry(const QWidget* widget, const DialogUnits& units, const ControlTemplate& control) {
+  QRect rect = units.ToPixels(control.rect);
+  if (const auto* combo = qobject_cast<const QComboBox*>(widget)) {
+    rect.setHeight(combo->sizeHint().height());
+  }
+  return rect;
 }
 
 QString ObjectName(const ControlTemplate& control, int position) {
@@ -120,7 +132,7 @@ void BuildFromTemplate(QDialog& dialog, const DialogTemplate& dialogTemplate) {
   for (const ControlTemplate& control : dialogTemplate.controls) {
     QWidget* widget = CreateControl(control, dialog);
     widget->setObjectName(ObjectName(control, ++position));
-    widget->setGeometry(units.ToPixels(control.rect));
+    widget->setGeometry(Geometry(widget, units, control));
     ConnectStandardButton(control, widget, dialog);
     if (!control.HasStyle("tabstop")) {
       widget->setFocusPolicy(Qt::NoFocus);

@@ -15,10 +15,13 @@ inline constexpr int kNoControlId = -1;
 struct ControlTemplate {
   int id = kNoControlId;
   QString name;  // the ID's symbolic name, such as "IDC_MIX_PATH"
-  QString kind;  // "button", "checkbox", "edit", "static", "listbox" or "icon"
+  QString kind;  // "button", "edit", "static", "listbox", "combobox" or "icon"
   QString text;
-  QRect rect;  // in dialog units
+  // In dialog units. A combo box's height, as in Windows' templates, is that of
+  // its open list; the closed box is as high as its font needs.
+  QRect rect;
   QStringList styles;
+  QList<int> items;  // a combo box's entries, as string table IDs, in order
 
   bool HasStyle(const char* style) const { return styles.contains(QLatin1String(style)); }
 };
@@ -41,6 +44,8 @@ inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_MAIN_DIALOG = 102;
 inline constexpr int IDD_RESULT_DIALOG = 129;
 inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr int IDS_OUTPUT_READABLE_MBOX = 130;
+inline constexpr int IDS_OUTPUT_ORIGINAL_MBOX = 131;
 
 // Registers the resources' stand-ins for template fonts the machine may lack.
 void RegisterFontSubstitutes();

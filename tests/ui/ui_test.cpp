@@ -2,7 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 #include "tests/support/conversion_harness.h"
 #include "ui/about_dialog.h"
@@ -75,7 +76,7 @@ TEST(DialogTemplateTest, ControlsSitWhereTheTemplateSaysInTabOrder) {
   ConverterDialog dialog;
   EXPECT_EQ(dialog.windowTitle(), "mixconv");
   const DialogUnits units(dialog.font());
-  EXPECT_EQ(dialog.size(), units.ToPixels(QSize(235, 133)));
+  EXPECT_EQ(dialog.size(), units.ToPixels(QSize(235, 145)));
   auto* ok = Control<QPushButton>(dialog, "IDOK");
   EXPECT_EQ(ok->geometry(), units.ToPixels(QRect(178, 7, 50, 14)));
   EXPECT_TRUE(ok->isDefault());
@@ -83,6 +84,7 @@ TEST(DialogTemplateTest, ControlsSitWhereTheTemplateSaysInTabOrder) {
   EXPECT_EQ(Control<QLabel>(dialog, "IDC_STATIC_5")->text(),
             "Pelorin → mbx変換 (Morvath)\n\nPelorinのメールインデックスファイル( .MIX )を\n"
             "指定してください。");
+  EXPECT_EQ(Control<QLabel>(dialog, "IDC_STATIC_11")->text(), "出力形式:");
 
   QStringList tabOrder;
   for (QWidget* widget = ok; tabOrder.size() < 7; widget = widget->nextInFocusChain()) {
@@ -91,11 +93,27 @@ TEST(DialogTemplateTest, ControlsSitWhereTheTemplateSaysInTabOrder) {
     }
   }
   EXPECT_EQ(tabOrder, (QStringList{"IDOK", "IDCANCEL", "IDC_MIX_PATH", "IDC_BROWSE",
-                                   "IDC_USER_NAME", "IDC_MAIL_ADDRESS", "IDC_UTF8_FORM"}));
-  auto* form = Control<QCheckBox>(dialog, "IDC_UTF8_FORM");
-  EXPECT_FALSE(form->isChecked());
-  EXPECT_EQ(form->geometry(), units.ToPixels(QRect(7, 116, 221, 10)));
+                                   "IDC_USER_NAME", "IDC_MAIL_ADDRESS", "IDC_OUTPUT"}));
   EXPECT_EQ(dialog.resultLog().windowTitle(), "変換結果");
+}
+
+// The template's height is the open list's; closed, the box is as high as its font needs.
+TEST(DialogTemplateTest, TheOutputListOffersEveryOutputReadableMboxFirst) {
+  ConverterDialog dialog;
+  auto* output = Control<QComboBox>(dialog, "IDC_OUTPUT");
+  EXPECT_FALSE(output->isEditable());
+  const QRect rect = DialogUnits(dialog.font()).ToPixels(QRect(7, 126, 221, 60));
+  EXPECT_EQ(output->geometry(), QRect(rect.topLeft(), QSize(rect.width(), output->sizeHint().height())));
+  EXPECT_LE(output->sizeHint().width(), output->width()) << "an entry is cut";
+  EXPECT_LE(output->geometry().bottom(), dialog.height());
+  QStringList entries;
+  for (int i = 0; i < output->count(); ++i) {
+    entries.append(output->itemText(i));
+  }
+  EXPECT_EQ(entries, (QStringList{"mbox (UTF-8, Thunderbird など今のメールソフト用)",
+                                  "元の形式の mbox (以前の変換と同じ)"}));
+  EXPECT_EQ(output->currentIndex(), 0);
+  EXPECT_EQ(output->currentData().toInt(), IDS_OUTPUT_READABLE_MBOX);
 }
 
 TEST(ResultLogTest, StartsHiddenOwnerlessAndKeepsEveryLineWithoutScrolling) {
@@ -140,6 +158,8 @@ TEST_F(ConverterDialogTest, RunsAppendAndTheMailboxHoldsTheLastRun) {
   Field("IDC_MIX_PATH")->setText(QString::fromStdString(base + ".MIX"));
   Field("IDC_USER_NAME")->setText("山田");
   Field("IDC_MAIL_ADDRESS")->setText("taro@example.jp");
+  auto* output = Control<QComboBox>(dialog_, "IDC_OUTPUT");
+  output->setCurrentIndex(output->findData(IDS_OUTPUT_ORIGINAL_MBOX));
   dialog_.accept();
   dialog_.resultLog().hide();
   Field("IDC_USER_NAME")->setText("鈴木");
@@ -155,38 +175,74 @@ TEST_F(ConverterDialogTest, RunsAppendAndTheMailboxHoldsTheLastRun) {
   EXPECT_EQ(LogLines().back(), "mixconv: name: contains U+1F600, which has no Shift_JIS form");
 }
 
-// The same mailbox as mixconv-cli writes, in either form, from the sample log.
-TEST_F(ConverterDialogTest, TheFormCheckBoxPicksTheCliForm) {
-  testing::PinTimeZone();
-  const std::filesystem::path samples = MIXCONV_SAMPLES_DIR;
-  auto* form = Control<QCheckBox>(dialog_, "IDC_UTF8_FORM");
-  dialog_.show();
-  for (const bool utf8 : {false, true}) {
-    const TempDir byDialog;
-    const TempDir byCli;
-    for (const TempDir* dir : {&byDialog, &byCli}) {
-      for (const char* file : {"SAMPLE.MIX", "SAMPLE.TXT"}) {
-        std::filesystem::copy_file(samples / file, dir->path() / file);
-      }
-    }
-    std::vector<std::string> arguments = {"--name", "山田 太郎", "--email", "taro@example.jp"};
-    arguments.push_back(utf8 ? "--utf8" : "--original");
-    if (utf8) {
-      ClickAsUser(form);
-    }
-    arguments.push_back("SAMPLE.MIX");
-    ASSERT_EQ(form->isChecked(), utf8);
-    ASSERT_EQ(testing::RunProgramIn(byCli.path(), MIXCONV_CLI_PATH, arguments).status, 0);
+constexpr const char* kSampleLog[] = {"SAMPLE.MIX", "SAMPLE.TXT"};
 
-    Field("IDC_MIX_PATH")
-        ->setText(QString::fromStdString((byDialog.path() / "SAMPLE.MIX").string()));
-    Field("IDC_USER_NAME")->setText("山田 太郎");
-    Field("IDC_MAIL_ADDRESS")->setText("taro@example.jp");
-    dialog_.accept();
-    EXPECT_EQ(LogLines().back(), "convert 5/6 mail");
-    EXPECT_EQ(testing::ReadFileBytes(byDialog.path() / "SAMPLE.mbx"),
-              testing::ReadFileBytes(byCli.path() / "SAMPLE.mbx"))
-        << (utf8 ? "--utf8" : "default form");
+// What a run wrote beside the sample log: every file and folder by its path
+// there, with a file's bytes.
+std::map<std::string, std::string> WrittenBesideTheLog(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    const std::string name = entry.path().lexically_relative(dir).generic_string();
+    if (std::ranges::find(kSampleLog, name) != std::end(kSampleLog)) {
+      continue;
+    }
+    files[entry.is_directory() ? name + "/" : name] =
+        entry.is_directory() ? std::string() : testing::ReadFileBytes(entry.path());
+  }
+  return files;
+}
+
+// The sample log converted by the dialog as it stands and by mixconv-cli with
+// option: the same files beside the log, names and bytes.
+void ExpectTheCliOutput(ConverterDialog& dialog, const char* option) {
+  const std::filesystem::path samples = MIXCONV_SAMPLES_DIR;
+  const TempDir byDialog;
+  const TempDir byCli;
+  const std::filesystem::path cliLog = byCli.path() / "log";
+  std::filesystem::create_directory(cliLog);
+  for (const std::filesystem::path& dir : {byDialog.path(), cliLog}) {
+    for (const char* file : kSampleLog) {
+      std::filesystem::copy_file(samples / file, dir / file);
+    }
+  }
+  std::vector<std::string> arguments = {"--name", "山田 太郎", "--email", "taro@example.jp"};
+  if (*option != '\0') {
+    arguments.push_back(option);
+  }
+  arguments.push_back("log/SAMPLE.MIX");
+  ASSERT_EQ(testing::RunProgramIn(byCli.path(), MIXCONV_CLI_PATH, arguments).status, 0);
+
+  dialog.findChild<QLineEdit*>("IDC_MIX_PATH")
+      ->setText(QString::fromStdString((byDialog.path() / "SAMPLE.MIX").string()));
+  dialog.findChild<QLineEdit*>("IDC_USER_NAME")->setText("山田 太郎");
+  dialog.findChild<QLineEdit*>("IDC_MAIL_ADDRESS")->setText("taro@example.jp");
+  dialog.accept();
+  EXPECT_EQ(Items(*dialog.resultLog().list()).back(), "convert 5/6 mail") << option;
+  const auto written = WrittenBesideTheLog(byDialog.path());
+  EXPECT_FALSE(written.empty()) << option;
+  EXPECT_EQ(written, WrittenBesideTheLog(cliLog)) << option;
+}
+
+TEST_F(ConverterDialogTest, TheInitialChoiceWritesTheReadableMbox) {
+  testing::PinTimeZone();
+  dialog_.show();
+  ExpectTheCliOutput(dialog_, "--utf8");
+}
+
+TEST_F(ConverterDialogTest, EachOutputIsMixconvClisOutputForIt) {
+  testing::PinTimeZone();
+  const std::map<int, const char*> cliOptions = {
+      {IDS_OUTPUT_READABLE_MBOX, ""},
+      {IDS_OUTPUT_ORIGINAL_MBOX, "--original"},
+  };
+  auto* output = Control<QComboBox>(dialog_, "IDC_OUTPUT");
+  dialog_.show();
+  // Last to first, so that the first entry is picked too, not only left as it was.
+  for (int i = output->count() - 1; i >= 0; --i) {
+    output->setCurrentIndex(i);
+    const int entry = output->currentData().toInt();
+    ASSERT_TRUE(cliOptions.contains(entry)) << output->itemText(i).toStdString();
+    ExpectTheCliOutput(dialog_, cliOptions.at(entry));
   }
 }
 
@@ -304,6 +360,8 @@ TEST(RestartTest, ANewMainDialogStartsEmpty) {
   {
     ConverterDialog first;
     first.findChild<QLineEdit*>("IDC_USER_NAME")->setText("name");
+    auto* output = first.findChild<QComboBox*>("IDC_OUTPUT");
+    output->setCurrentIndex(output->count() - 1);
     first.accept();
     ActiveResultLog = nullptr;
   }
@@ -311,6 +369,7 @@ TEST(RestartTest, ANewMainDialogStartsEmpty) {
   for (const char* field : {"IDC_MIX_PATH", "IDC_USER_NAME", "IDC_MAIL_ADDRESS"}) {
     EXPECT_TRUE(second.findChild<QLineEdit*>(field)->text().isEmpty());
   }
+  EXPECT_EQ(second.findChild<QComboBox*>("IDC_OUTPUT")->currentIndex(), 0);
   EXPECT_EQ(second.resultLog().list()->count(), 0);
 }
 
