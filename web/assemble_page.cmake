@@ -1,7 +1,24 @@
 # Puts the worker (the engine's module and its glue) and the page's script into
-# the page, so that it is one file that works from disk.
-#   cmake -DPAGE=page.html -DPAGE_SCRIPT=page.js -DWORKER_PARTS="a.js;b.js" -DOUTPUT=x.html -P assemble_page.cmake
+# the page, so that it is one file that works from disk, and the string table's
+# texts where the page names them (@IDS_NAME@), so that they have one source.
+#   cmake -DPAGE=page.html -DPAGE_SCRIPT=page.js -DWORKER_PARTS="a.js;b.js" -DSTRINGS=strings.json
+#         -DOUTPUT=x.html -P assemble_page.cmake
 file(READ "${PAGE}" page)
+file(READ "${STRINGS}" strings)
+string(JSON count LENGTH "${strings}")
+math(EXPR last "${count} - 1")
+foreach(position RANGE ${last})
+  string(JSON id MEMBER "${strings}" ${position})
+  string(JSON name GET "${strings}" ${id} name)
+  string(JSON text GET "${strings}" ${id} text)
+  string(REPLACE "&" "&amp;" text "${text}")
+  string(REPLACE "<" "&lt;" text "${text}")
+  string(REPLACE "@${name}@" "${text}" page "${page}")
+endforeach()
+string(REGEX MATCH "@IDS_[A-Z0-9_]*@" unknown "${page}")
+if(unknown)
+  message(FATAL_ERROR "the page names ${unknown}, which the string table lacks")
+endif()
 file(READ "${PAGE_SCRIPT}" page_script)
 set(worker "")
 foreach(part IN LISTS WORKER_PARTS)

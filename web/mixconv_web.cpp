@@ -2,7 +2,9 @@
 // the worker has laid out, and its lines, mails and outcome go back to the page.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,17 @@
 namespace {
 
 constexpr char kProgramName[] = "mixconv";
+
+// The page's output list, by its entries' values.
+struct PageOutput {
+  std::string_view value;
+  mixconv::MessageForm form;
+  mixconv::Destination destination;
+};
+constexpr PageOutput kPageOutputs[] = {
+    {"readable", mixconv::MessageForm::Readable, mixconv::Destination::Mbox},
+    {"original", mixconv::MessageForm::Original, mixconv::Destination::Mbox},
+};
 constexpr std::string_view kSubjectField = "Subject: ";
 constexpr std::string_view kGatewayFromField = "From: ";
 
@@ -96,20 +109,25 @@ bool Encode(const char* field, const char* utf8, mixconv::Cp932Text& text) {
 }  // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, const char* fullName,
-                                                     const char* mailAddress, int utf8Form) {
+                                                     const char* mailAddress, const char* output) {
   PageReport report;
   mixconv::ActiveResultLog = &report;
+  const auto* chosen = std::find_if(std::begin(kPageOutputs), std::end(kPageOutputs),
+                                    [output](const PageOutput& page) { return page.value == output; });
   mixconv::Cp932Text name;
   mixconv::Cp932Text address;
-  if (Encode("name", fullName, name) && Encode("e-mail", mailAddress, address)) {
+  if (chosen == std::end(kPageOutputs)) {
+    mixconv::ReportLine((std::string(kProgramName) + ": no such output: " + output).c_str());
+    PostOutcome(0, 0, 0);
+  } else if (Encode("name", fullName, name) && Encode("e-mail", mailAddress, address)) {
+    const bool readable = chosen->form == mixconv::MessageForm::Readable;
     mixconv::Utf8MailWriter utf8Writer(kProgramName);
-    ListingWriter writer(utf8Form != 0 ? static_cast<mixconv::MailWriter&>(utf8Writer)
-                                       : mixconv::VerbatimMailWriter());
-    const mixconv::ConversionOutcome outcome =
-        mixconv::ConvertToMailbox({kProgramName, indexPath, name.bytes.c_str(),
-                                   address.bytes.c_str(), mixconv::ServiceMailDomain, &writer},
-                                  utf8Form != 0 ? mixconv::MessageForm::Readable
-                                                : mixconv::MessageForm::Original);
+    ListingWriter writer(readable ? static_cast<mixconv::MailWriter&>(utf8Writer)
+                                  : mixconv::VerbatimMailWriter());
+    const mixconv::ConversionOutcome outcome = mixconv::ConvertLog(
+        {kProgramName, indexPath, name.bytes.c_str(), address.bytes.c_str(),
+         mixconv::ServiceMailDomain, &writer},
+        chosen->form, chosen->destination);
     PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
   } else {
     PostOutcome(0, 0, 0);

@@ -130,7 +130,7 @@ form.addEventListener('submit', (event) => {
     text: pair.text,
     name: form.elements.name.value,
     email: form.elements.email.value,
-    utf8: form.elements.utf8.checked,
+    output: form.elements.output.value,
   });
 });
 

@@ -117,7 +117,7 @@ function removeTree(FS, path) {
 // Converts in a directory of links to the picked files, the engine's working
 // directory, so that its lines name the files as the user knows them. Returns
 // the mailbox, or null when there is none to offer.
-function convert(module, {index, text, name, email, utf8}, mailboxName) {
+function convert(module, {index, text, name, email, output}, mailboxName) {
   const {FS} = module;
   FS.mkdir('/in');
   FS.mount(FS.filesystems.WORKERFS, {files: [index, text]}, '/in');
@@ -131,8 +131,8 @@ function convert(module, {index, text, name, email, utf8}, mailboxName) {
   outcome = null;
   readFailed = false;
   try {
-    module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'number'],
-                 [index.name, name, email, utf8 ? 1 : 0]);
+    module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'string'],
+                 [index.name, name, email, output]);
     flushMails();
     // Whatever was written before a picked file failed to read is not the log's mailbox.
     if (readFailed || !FS.analyzePath(mailboxName).exists) {

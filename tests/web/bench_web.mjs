@@ -28,19 +28,19 @@ const browser = await puppeteer.launch({
          '--disable-component-update', '--disable-sync', '--no-first-run'],
 });
 try {
-  for (const utf8 of [false, true]) {
+  for (const [output, option] of [['original', '--original'], ['readable', '--utf8']]) {
     const native = await seconds(() => execFileSync(
-        cli, [utf8 ? '--utf8' : '--original', '--quiet', `${base}.MIX`], {env: {...process.env, TZ: 'JST-9'}}));
+        cli, [option, '--quiet', `${base}.MIX`], {env: {...process.env, TZ: 'JST-9'}}));
     const page = await browser.newPage();
     await page.goto(pathToFileURL(page_).href);
     await (await page.$('input[type=file]')).uploadFile(`${base}.MIX`, `${base}.TXT`);
-    await page.$eval('input[name=utf8]', (box, value) => { box.checked = value; }, utf8);
+    await page.select('select[name=output]', output);
     const web = await seconds(async () => {
       await page.click('button');
       await page.waitForSelector('a[download]', {timeout: 0});
     });
     await page.close();
-    console.log(`${utf8 ? '--utf8 ' : 'default'}: web page ${(textMegabytes / web).toFixed(1)} MB/s, ` +
+    console.log(`${option.padEnd(10)}: web page ${(textMegabytes / web).toFixed(1)} MB/s, ` +
                 `mixconv-cli ${(textMegabytes / native).toFixed(1)} MB/s ` +
                 `(${textMegabytes.toFixed(1)} MB of text)`);
   }

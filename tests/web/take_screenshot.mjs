@@ -20,7 +20,6 @@ const input = await page.$('input[type=file]');
 await input.uploadFile(path.join(samples, 'SAMPLE.MIX'), path.join(samples, 'SAMPLE.TXT'));
 await page.type('input[name=name]', '山田 太郎');
 await page.type('input[name=email]', 'taro@example.jp');
-await page.click('input[name=utf8]');
 await page.click('button');
 await page.waitForSelector('a[download]');
 await page.screenshot({path: output, fullPage: true});

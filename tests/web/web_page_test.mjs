@@ -1,5 +1,5 @@
 // The web page in a real headless Chromium: it converts logs to the same bytes
-// as mixconv-cli, refuses bad input and files changed since they were picked
+// as mixconv-cli, for each entry of its output list, refuses bad input and files changed since they were picked
 // with a line and no download, and makes no request at all.
 // Usage: node web_page_test.mjs PAGE MIXCONV_CLI MAKE_UTF8_LOG SAMPLES_DIR
 import assert from 'node:assert/strict';
@@ -21,6 +21,8 @@ const kTimeoutMs = 60000;
 // A slash that starts a word: a path inside the page, where only picked names belong.
 const kInPagePath = /(^|\s)\//;
 const kSampleLines = ['skip one binary mail.', 'convert 5/6 mail'];
+// mixconv-cli's options for each entry of the page's output list.
+const kCliOptions = {readable: [], original: ['--original']};
 
 let browser;
 let work;
@@ -77,15 +79,19 @@ async function logLines(page) {
   return page.$$eval('[role=log] > *', (lines) => lines.map((line) => line.textContent));
 }
 
-// Picks the files, fills the form and converts; resolves once the run is over.
-async function convert(page, files, {name = kUser.name, email = kUser.email, utf8 = false} = {}) {
+// Picks the files, fills the form, picks output unless it is left as it starts,
+// and converts; resolves once the run is over.
+async function convert(page, files, {name = kUser.name, email = kUser.email, output} = {}) {
   const linesBefore = (await logLines(page)).length;
   if (files.length) {
     await (await page.$('input[type=file]')).uploadFile(...files);
   }
   await page.$eval('input[name=name]', (field, value) => { field.value = value; }, name);
   await page.$eval('input[name=email]', (field, value) => { field.value = value; }, email);
-  await page.$eval('input[name=utf8]', (box, value) => { box.checked = value; }, utf8);
+  if (output) {
+    await page.select('select[name=output]', output);
+    assert.equal(await page.$eval('select[name=output]', (list) => list.value), output);
+  }
   const button = await page.$('button');
   assert.match(await button.evaluate((b) => b.textContent), /変換/);
   await button.click();
@@ -124,19 +130,35 @@ async function download(page, downloads) {
 }
 
 // What mixconv-cli writes for the same log, in its own copy of the files.
-function cliMailbox(files, utf8) {
+function cliMailbox(files, options) {
   const dir = fs.mkdtempSync(path.join(work, 'cli-'));
   for (const file of files) {
     fs.copyFileSync(file, path.join(dir, path.basename(file)));
   }
   const index = files.find((file) => /\.mix$/i.test(file));
-  execFileSync(cli, [utf8 ? '--utf8' : '--original', '--quiet', '--name', kUser.name,
+  execFileSync(cli, [...options, '--quiet', '--name', kUser.name,
                      '--email', kUser.email, path.join(dir, path.basename(index))],
                {env: {...process.env, TZ: 'JST-9', LC_ALL: 'C.UTF-8'}});
   return fs.readFileSync(path.join(dir, path.basename(index).replace(/\.mix$/i, '.mbx')));
 }
 
-test('logs convert to the bytes mixconv-cli writes, in both forms', async () => {
+test('the output list starts on the readable mbox, the first of its entries', async () => {
+  const {page, seen, downloads} = await openPage();
+  const list = await page.$eval('select[name=output]', (select) => ({
+    value: select.value,
+    values: [...select.options].map((option) => option.value),
+    label: select.labels[0].textContent,
+  }));
+  assert.deepEqual(list, {value: 'readable', values: Object.keys(kCliOptions), label: '出力形式:'});
+  const files = [path.join(samples, 'SAMPLE.MIX'), path.join(samples, 'SAMPLE.TXT')];
+  assert.deepEqual(await convert(page, files), kSampleLines);
+  const saved = await download(page, downloads);
+  assert.ok(saved.bytes.equals(cliMailbox(files, ['--utf8'])), "not the CLI's readable mbox");
+  assert.deepEqual(seen.errors, []);
+  await page.close();
+});
+
+test('logs convert to the bytes mixconv-cli writes, for each output', async () => {
   execFileSync(makeUtf8Log, [path.join(work, 'UTF8')]);
   const logs = {
     sample: {files: [path.join(samples, 'SAMPLE.TXT'), path.join(samples, 'SAMPLE.MIX')],
@@ -145,15 +167,15 @@ test('logs convert to the bytes mixconv-cli writes, in both forms', async () => 
                 mails: 9, subject: '議事録の送付'},
   };
   for (const [what, log] of Object.entries(logs)) {
-    for (const utf8 of [false, true]) {
+    for (const [output, options] of Object.entries(kCliOptions)) {
       const {page, seen, downloads} = await openPage();
-      const lines = await convert(page, log.files, {utf8});
+      const lines = await convert(page, log.files, {output});
       if (log.lines) {
         assert.deepEqual(lines, log.lines);
       }
       const saved = await download(page, downloads);
       assert.equal(saved.name, path.basename(log.files.find((f) => /\.mix$/i.test(f))).replace(/\.mix$/i, '.mbx'));
-      assert.ok(saved.bytes.equals(cliMailbox(log.files, utf8)), `${what}, utf8 ${utf8}: not the CLI's bytes`);
+      assert.ok(saved.bytes.equals(cliMailbox(log.files, options)), `${what}, ${output}: not the CLI's bytes`);
       const rows = await page.$$eval('table tbody tr', (tr) => tr.map((row) => row.textContent));
       assert.equal(rows.length, log.mails, what);
       assert.ok(rows.some((row) => row.includes(log.subject)), `${what}: ${log.subject} is not listed`);
@@ -169,7 +191,7 @@ test('a log picked as Mail.Mix and Mail.Txt converts to Mail.mbx, its lines nami
   assert.deepEqual(await convert(page, files), kSampleLines);
   const saved = await download(page, downloads);
   assert.equal(saved.name, 'Mail.mbx');
-  assert.ok(saved.bytes.equals(cliMailbox(files, false)), "not the CLI's bytes");
+  assert.ok(saved.bytes.equals(cliMailbox(files, [])), "not the CLI's bytes");
   assert.deepEqual(seen.errors, []);
   await page.close();
 });
