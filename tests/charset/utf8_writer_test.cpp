@@ -6,6 +6,8 @@
 
 #include "charset/cp932_decoder.h"
 #include "charset/encoded_words.h"
+#include "charset/message_id.h"
+#include "charset/quoted_printable.h"
 #include "charset/utf8_mail_writer.h"
 #include "destinations/mbox_framing.h"
 
@@ -193,6 +195,41 @@ TEST(Utf8MailWriterTest, LinesInPartsAreWrittenAsOne) {
             "To: a@x, b@x, c@x\n"
             "Subject: =?UTF-8?B?5bGx55Sw?=\n"
             "Subject: =?UTF-8?B?5bGx?=\n =?UTF-8?B?55Sw?=\n");
+}
+
+TEST(QuotedPrintableTest, LinesReadAsTheyAreAndNoneReadsAsAFromLine) {
+  const std::string x75(75, 'x');
+  std::string eight;  // as many three-byte characters as fit a line
+  std::string encodedEight;
+  for (int i = 0; i < 8; ++i) {
+    eight += "\u9577";
+    encodedEight += "=E9=95=B7";
+  }
+  const struct {
+    std::string line;
+    std::string encoded;
+  } cases[] = {
+      {"From the desk", "=46rom the desk\n"},
+      {">>From the archive", "=3E>From the archive\n"},
+      {"Fromage, From me", "Fromage, From me\n"},
+      {"a = b\tc \t", "a =3D b\tc =09\n"},
+      {"one\rtwo ", "one=0Dtwo=20\n"},
+      {x75 + "From here", x75 + "=\n=46rom here\n"},
+      // A character is never split between lines.
+      {eight + "\u9577", encodedEight + "=\n=E9=95=B7\n"},
+  };
+  for (const auto& [line, encoded] : cases) {
+    StringSink out;
+    std::string buffer;
+    AppendQuotedPrintableLine(line, buffer, out);
+    EXPECT_EQ(out.text + buffer, encoded);
+    EXPECT_EQ(ReadsAsFromLine(line), encoded.find("=46") == 0 || encoded.find("=3E") == 0) << line;
+  }
+}
+
+TEST(MessageIdHashTest, IsFnv1aWithItsPublishedResults) {
+  EXPECT_EQ(Fnv1a64(kFnv1aOffsetBasis, "a"), 0xAF63DC4C8601EC8CU);
+  EXPECT_EQ(Fnv1a64(kFnv1aOffsetBasis, "foobar"), 0x85944171F73967E8U);
 }
 
 }  // namespace
