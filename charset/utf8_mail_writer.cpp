@@ -7,6 +7,7 @@
 
 #include "charset/ascii.h"
 #include "charset/encoded_words.h"
+#include "charset/quoted_printable.h"
 #include "engine/convert.h"
 #include "engine/line_text.h"
 
@@ -21,10 +22,14 @@ constexpr std::string_view kLineEnd = "\n";
 constexpr std::string_view kCarriageReturn = "\r";
 constexpr std::string_view kDateField = "Date: ";
 constexpr std::string_view kDateFieldName = "date";
+constexpr std::string_view kMessageIdField = "Message-ID: ";
+constexpr std::string_view kMessageIdFieldName = "message-id";
 constexpr std::string_view kMimeLines =
     "MIME-Version: 1.0\n"
     "Content-Type: text/plain; charset=UTF-8\n"
-    "Content-Transfer-Encoding: 8bit\n";
+    "Content-Transfer-Encoding: ";
+constexpr std::string_view kEightBit = "8bit\n";
+constexpr std::string_view kQuotedPrintable = "quoted-printable\n";
 constexpr std::string_view kAddressSeparator = ", ";
 constexpr std::string_view kFoldedAddressSeparator = ",\n ";
 constexpr std::string_view kAddressStart = " <";
@@ -39,8 +44,6 @@ constexpr char kInvalidBytesFormat[] = "%s: mail %u: bytes that are not Shift_JI
 constexpr int kSecondsPerMinute = 60;
 constexpr int kMinutesPerHour = 60;
 
-bool IsEmptyLine(std::string_view piece) { return piece == "\r\n" || piece == "\n"; }
-
 std::string_view FieldName(std::string_view line) { return line.substr(0, line.find(':')); }
 
 bool IsFieldNameByte(char byte) { return byte > ' ' && byte <= '~' && byte != ':'; }
@@ -51,11 +54,21 @@ bool IsHeaderFieldLine(std::string_view line) {
          std::all_of(name.begin(), name.end(), IsFieldNameByte);
 }
 
-bool IsMimeField(std::string_view line) {
-  const std::string_view name = FieldName(line);
+bool IsMimeField(std::string_view name) {
   return std::any_of(
       kMimeFieldNames.begin(), kMimeFieldNames.end(),
       [name](std::string_view mimeName) { return EqualIgnoringAsciiCase(name, mimeName); });
+}
+
+bool HoldsFromLine(std::string_view text) {
+  for (std::size_t start = 0; start < text.size();) {
+    if (ReadsAsFromLine(text.substr(start))) {
+      return true;
+    }
+    const std::size_t end = text.find(kLineEnd, start);
+    start = end == std::string_view::npos ? text.size() : end + kLineEnd.size();
+  }
+  return false;
 }
 
 }  // namespace
@@ -129,13 +142,18 @@ void Utf8MailWriter::AppendZone(std::int32_t time) {
 }
 
 void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MessageSink& out) {
-  if (part_ == Part::Body) {
+  if (mail_.part == Part::Body) {
     // A sent mail's "SUB:" line after a copied line: it stays where it was, in the text.
     WriteCopiedLine({line.bytes}, out);
     return;
   }
-  const bool firstPart = !lineContinues_;
-  lineContinues_ = line.continues;
+  // The Date line's text may follow the run's time zone; the index time in the
+  // hash already stands for it.
+  if (line.field != HeaderField::Date) {
+    mail_.id.Add(line.bytes);
+  }
+  const bool firstPart = !mail_.lineContinues;
+  mail_.lineContinues = line.continues;
   std::size_t fieldLength = 0;
   if (firstPart) {
     const std::size_t fieldEnd = line.bytes.find(kFieldEnd);
@@ -163,7 +181,7 @@ void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MessageSink& ou
     case HeaderField::Date:
       line_ += value;
       AppendZone(line.time);
-      hasDate_ = true;
+      mail_.hasDate = true;
       break;
   }
   if (!line.continues) {
@@ -177,84 +195,133 @@ bool Utf8MailWriter::ContinuesGatewayHeader(const CopiedLine& line) const {
   if (!line.fromGateway) {
     return false;
   }
-  if (!atLineStart_) {
-    return part_ == Part::GatewayHeader;
+  if (!mail_.atLineStart) {
+    return mail_.part == Part::GatewayHeader;
   }
   if (!IsAscii(line.bytes)) {
     return false;
   }
   const bool folded = !line.bytes.empty() && (line.bytes[0] == ' ' || line.bytes[0] == '\t');
-  return folded ? part_ == Part::GatewayHeader : IsHeaderFieldLine(line.bytes);
+  return folded ? mail_.part == Part::GatewayHeader : IsHeaderFieldLine(line.bytes);
 }
 
-void Utf8MailWriter::StartBody(std::string_view firstPiece, MessageSink& out) {
+void Utf8MailWriter::FinishHeader(std::string_view transferEncoding, MessageSink& out) {
   // A gateway mail without a Date of its own: readers would show none, or today's.
-  if (!hasDate_) {
+  if (!mail_.hasDate) {
     line_.assign(kDateField);
-    AppendIndexDate(line_, mailTime_);
-    AppendZone(mailTime_);
+    AppendIndexDate(line_, mail_.time);
+    AppendZone(mail_.time);
+    line_ += kLineEnd;
+    out.Write(line_);
+  }
+  if (!mail_.hasMessageId) {
+    line_.assign(kMessageIdField);
+    line_ += mail_.id.Id();
     line_ += kLineEnd;
     out.Write(line_);
   }
   out.Write(kMimeLines);
-  if (!IsEmptyLine(firstPiece)) {
+  out.Write(transferEncoding);
+  if (!body_.starts_with(kLineEnd)) {
     out.Write(kLineEnd);
   }
-  part_ = Part::Body;
 }
 
-void Utf8MailWriter::BeginMail(const MailStart& start, MessageSink&) { mailTime_ = start.time; }
+void Utf8MailWriter::WriteHeldBodyQuoted(MessageSink& out) {
+  line_.clear();
+  for (std::string_view text = body_; !text.empty();) {
+    const std::size_t end = text.find(kLineEnd);
+    AppendQuotedPrintableLine(text.substr(0, end), line_, out);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + kLineEnd.size());
+  }
+  out.Write(line_);
+}
+
+void Utf8MailWriter::BeginMail(const MailStart& start, MessageSink&) {
+  mail_ = {};
+  mail_.time = start.time;
+  mail_.id.AddNumber(start.number);
+  mail_.id.AddNumber(static_cast<std::uint32_t>(start.time));
+  body_.clear();
+  // What a mail that stopped a run left in the decoder goes nowhere.
+  decoder_.Decode({}, true);
+  decoder_.TakeInvalidSeen();
+}
 
 void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MessageSink& out) {
-  if (part_ != Part::Body && ContinuesGatewayHeader(line)) {
-    if (atLineStart_ && IsMimeField(line.bytes)) {
-      out.Write(kRenamedFieldPrefix);
-    }
-    if (atLineStart_ && EqualIgnoringAsciiCase(FieldName(line.bytes), kDateFieldName)) {
-      hasDate_ = true;
+  if (mail_.bodyHeld) {
+    mail_.id.Add(line.bytes);
+  }
+  if (mail_.part != Part::Body && ContinuesGatewayHeader(line)) {
+    if (mail_.atLineStart) {
+      const std::string_view name = FieldName(line.bytes);
+      if (IsMimeField(name)) {
+        out.Write(kRenamedFieldPrefix);
+      }
+      mail_.hasDate = mail_.hasDate || EqualIgnoringAsciiCase(name, kDateFieldName);
+      mail_.hasMessageId = mail_.hasMessageId || EqualIgnoringAsciiCase(name, kMessageIdFieldName);
     }
     WriteText(line.bytes, false, out);
-    part_ = Part::GatewayHeader;
+    mail_.part = Part::GatewayHeader;
   } else {
-    if (part_ != Part::Body) {
-      StartBody(line.bytes, out);
-    }
+    mail_.part = Part::Body;
     WriteText(line.bytes, false, out);
+    if (mail_.bodyHeld && body_.size() > kMaxHeldBody) {
+      FinishHeader(kEightBit, out);
+      out.Write(body_);
+      body_.clear();
+      mail_.bodyHeld = false;
+    }
   }
   if (!line.bytes.empty()) {
-    atLineStart_ = line.bytes.back() == '\n';
+    mail_.atLineStart = line.bytes.back() == '\n';
+  }
+}
+
+void Utf8MailWriter::Emit(std::string_view text, MessageSink& out) {
+  if (mail_.part == Part::Body && mail_.bodyHeld) {
+    body_ += text;
+  } else {
+    out.Write(text);
   }
 }
 
 void Utf8MailWriter::WriteText(std::string_view bytes, bool endOfText, MessageSink& out) {
   std::string_view text = decoder_.Decode(bytes, endOfText);
-  if (pendingCr_ && !text.empty()) {
-    pendingCr_ = false;
+  if (mail_.pendingCr && !text.empty()) {
+    mail_.pendingCr = false;
     if (text.front() != '\n') {
-      out.Write(kCarriageReturn);
+      Emit(kCarriageReturn, out);
     }
   }
   for (std::size_t lineEnd = text.find(kLogLineEnd); lineEnd != std::string_view::npos;
        lineEnd = text.find(kLogLineEnd)) {
-    out.Write(text.substr(0, lineEnd));
-    out.Write(kLineEnd);
+    Emit(text.substr(0, lineEnd), out);
+    Emit(kLineEnd, out);
     text.remove_prefix(lineEnd + kLogLineEnd.size());
   }
   if (text.ends_with(kCarriageReturn)) {
-    pendingCr_ = true;
+    mail_.pendingCr = true;
     text.remove_suffix(kCarriageReturn.size());
   }
-  out.Write(text);
+  Emit(text, out);
 }
 
 void Utf8MailWriter::EndMail(const MailEnd& end, MessageSink& out) {
   WriteText({}, true, out);
   // A CR that ends the text ends its last line.
-  if (end.needsLineEnd || pendingCr_) {
-    out.Write(kLineEnd);
+  if (end.needsLineEnd || mail_.pendingCr) {
+    Emit(kLineEnd, out);
   }
-  if (part_ != Part::Body) {
-    StartBody({}, out);
+  if (mail_.bodyHeld) {
+    // Readers decode quoted-printable; mbox tools then see no line to quote or split at.
+    if (HoldsFromLine(body_)) {
+      FinishHeader(kQuotedPrintable, out);
+      WriteHeldBodyQuoted(out);
+    } else {
+      FinishHeader(kEightBit, out);
+      out.Write(body_);
+    }
   }
   if (decoder_.TakeInvalidSeen()) {
     std::array<char, 256> message{};
@@ -262,10 +329,6 @@ void Utf8MailWriter::EndMail(const MailEnd& end, MessageSink& out) {
                   static_cast<unsigned>(end.number));
     ReportLine(message.data());
   }
-  part_ = Part::Header;
-  atLineStart_ = true;
-  pendingCr_ = false;
-  hasDate_ = false;
 }
 
 }  // namespace mixconv

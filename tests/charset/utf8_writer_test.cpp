@@ -2,7 +2,11 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <algorithm>
+#include <regex>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "charset/cp932_decoder.h"
 #include "charset/encoded_words.h"
@@ -35,6 +39,20 @@ std::string Base64Decode(std::string_view digits) {
     }
   }
   return bytes;
+}
+
+const std::regex kIdLine("\nMessage-ID: (<[0-9a-f]{32}@mixconv\\.invalid>)\n");
+
+// Message-ID lines of the writer's form, each replaced by "Message-ID: <ID>".
+std::string MaskedIds(const std::string& text) {
+  return std::regex_replace(text, kIdLine, "\nMessage-ID: <ID>\n");
+}
+
+// The writer's Message-ID in the header of a message.
+std::string IdOf(const std::string& message) {
+  const std::string header = message.substr(0, message.find("\n\n"));
+  std::smatch match;
+  return std::regex_search(header, match, kIdLine) ? match[1].str() : "no Message-ID";
 }
 
 bool EndsBetweenCharacters(std::string_view utf8) {
@@ -150,11 +168,13 @@ TEST(Utf8MailWriterTest, MailsEndInAnEmptyLineWithLfLineEndsAndEveryMailHasADate
   };
   mail({"Date: Thu, 14 Jun 2001 09:00:00 -0700\r\n", "\r\n", "one\r", "\ntwo\rstill two\r\n"},
        false);
-  mail({"From: a@example.com\r\n", "body\r"}, true);
-  EXPECT_EQ(sink.text,
+  // Its own Message-ID is kept, and no other added.
+  mail({"From: a@example.com\r\n", "Message-Id: <own@example.com>\r\n", "body\r"}, true);
+  EXPECT_EQ(MaskedIds(sink.text),
             "From - Fri Jun 15 01:24:00 2001\n"
             "Subject: Re\n"
             "Date: Thu, 14 Jun 2001 09:00:00 -0700\n"
+            "Message-ID: <ID>\n"
             "MIME-Version: 1.0\n"
             "Content-Type: text/plain; charset=UTF-8\n"
             "Content-Transfer-Encoding: 8bit\n"
@@ -165,6 +185,7 @@ TEST(Utf8MailWriterTest, MailsEndInAnEmptyLineWithLfLineEndsAndEveryMailHasADate
             "From - Fri Jun 15 01:24:00 2001\n"
             "Subject: Re\n"
             "From: a@example.com\n"
+            "Message-Id: <own@example.com>\n"
             "Date: 15 Jun 2001 01:24:00 +0900\n"
             "MIME-Version: 1.0\n"
             "Content-Type: text/plain; charset=UTF-8\n"
@@ -230,6 +251,98 @@ TEST(QuotedPrintableTest, LinesReadAsTheyAreAndNoneReadsAsAFromLine) {
 TEST(MessageIdHashTest, IsFnv1aWithItsPublishedResults) {
   EXPECT_EQ(Fnv1a64(kFnv1aOffsetBasis, "a"), 0xAF63DC4C8601EC8CU);
   EXPECT_EQ(Fnv1a64(kFnv1aOffsetBasis, "foobar"), 0x85944171F73967E8U);
+}
+
+struct MailParts {
+  std::uint32_t number = 1;
+  std::int32_t time = 992535840;
+  std::string subject = "Subject: S\r\n";
+  std::string date = "Date: 15 Jun 2001 01:24:00\r\n";
+  std::vector<std::string> pieces = {"From here\r\n", "text\r\n"};
+};
+
+std::string WriteMail(Utf8MailWriter& writer, const MailParts& mail) {
+  StringSink sink;
+  writer.BeginMail({mail.number, mail.time}, sink);
+  writer.WriteHeaderLine({HeaderField::Subject, mail.subject, {}, mail.time}, sink);
+  writer.WriteHeaderLine({HeaderField::Date, mail.date, {}, mail.time}, sink);
+  for (const std::string& piece : mail.pieces) {
+    writer.WriteCopiedLine({piece}, sink);
+  }
+  writer.EndMail({mail.number, false}, sink);
+  return sink.text;
+}
+
+TEST(Utf8MailWriterTest, MessageIdsAreTheSameForTheSameMailAndDifferForOthers) {
+  ::setenv("TZ", "JST-9", 1);
+  ::tzset();
+  Utf8MailWriter writer("test");
+  const MailParts base;
+  const std::string written = WriteMail(writer, base);
+  EXPECT_EQ(MaskedIds(written),
+            "Subject: S\nDate: 15 Jun 2001 01:24:00 +0900\nMessage-ID: <ID>\nMIME-Version: 1.0\n"
+            "Content-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: quoted-printable\n"
+            "\n=46rom here\ntext\n");
+  // A mail that stopped a run leaves nothing behind for the next.
+  StringSink cut;
+  writer.BeginMail({base.number, base.time}, cut);
+  writer.WriteCopiedLine({"cut \x82"}, cut);
+  EXPECT_EQ(WriteMail(writer, base), written);
+
+  MailParts otherPieces = base;
+  otherPieces.pieces = {"From he", "re\r", "\ntext\r\n"};
+  MailParts otherZone = base;  // the Date line's text as another time zone shows it
+  otherZone.date = "Date: 14 Jun 2001 16:24:00\r\n";
+  Utf8MailWriter otherWriter("other");
+  for (const MailParts& same : {base, otherPieces, otherZone}) {
+    EXPECT_EQ(IdOf(WriteMail(otherWriter, same)), IdOf(written));
+  }
+
+  std::set<std::string> ids = {IdOf(written)};
+  MailParts variants[4] = {base, base, base, base};
+  variants[0].number = 2;
+  variants[1].time += 1;
+  variants[2].subject = "Subject: T\r\n";
+  variants[3].pieces.back() = "texts\r\n";
+  for (const MailParts& variant : variants) {
+    ids.insert(IdOf(WriteMail(writer, variant)));
+  }
+  EXPECT_EQ(ids.size(), std::size(variants) + 1);
+}
+
+// Memory stays bounded: a longer text is written as it comes, and the mbox's own
+// quoting keeps its From lines from splitting the mail.
+TEST(Utf8MailWriterTest, TextsBeyondTheHeldLimitStay8bitWithTheirFromLinesQuoted) {
+  constexpr std::size_t kMax = Utf8MailWriter::kMaxHeldBody;
+  const std::string first = "From here\n";
+  const std::string last = ">From there\n";
+  const struct {
+    std::size_t fillerLength;
+    std::string_view encoding;
+    std::string_view firstLine;
+  } cases[] = {
+      {kMax - first.size() - last.size() - 1, "quoted-printable", "=46rom here\n"},
+      {kMax - first.size(), "8bit", ">From here\n"},
+  };
+  for (const auto& [fillerLength, encoding, firstLine] : cases) {
+    Utf8MailWriter writer("test");
+    StringSink sink;
+    MboxFraming mbox(kUnixMboxStyle, sink);
+    MailParts mail;
+    mail.pieces = {first, std::string(fillerLength, '~') + "\n", last};
+    mbox.BeginMessage(mail.time);
+    mbox.Write(WriteMail(writer, mail));
+    mbox.EndMessage();
+    EXPECT_NE(sink.text.find("\nContent-Transfer-Encoding: " + std::string(encoding) + "\n"),
+              std::string::npos);
+    EXPECT_NE(sink.text.find("\n" + std::string(firstLine)), std::string::npos) << encoding;
+    // Only the separator is a From line, and the second line keeps its text either way.
+    EXPECT_EQ(sink.text.find("\nFrom "), std::string::npos) << encoding;
+    EXPECT_EQ(sink.text.find("\n>From there"), std::string::npos) << encoding;
+    EXPECT_EQ(std::count(sink.text.begin(), sink.text.end(), '~'), fillerLength) << encoding;
+    EXPECT_NE(IdOf(sink.text), "no Message-ID");
+    EXPECT_TRUE(sink.text.ends_with("\n\n"));
+  }
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ class Utf8MailboxTest(unittest.TestCase):
     def test_code_page_932_characters_and_from_lines(self):
         self.assertMail(self.mails[0], CP932_DIFFERENCES, ("営業部\u3000佐藤", "abc12345@members.example.jp"),
                         datetime.datetime(2001, 6, 14, 16, 24, tzinfo=JST),
-                        CP932_DIFFERENCES + "\n>From the desk\n>>From the archive\n")
+                        CP932_DIFFERENCES + "\nFrom the desk\n>From the archive\n")
         self.assertAddress(self.mails[0]["to"], *USER)
         self.assertTrue(self.raw.startswith(b"From - Thu Jun 14 16:24:00 2001\nSubject: "))
 
