@@ -31,10 +31,17 @@ std::string ReceivedMail(const std::string& titleLine, const std::string& dateTi
 
 MailLogBuilder Utf8Log() {
   MailLogBuilder log;
-  // 1: the characters that differ, in the subject and the text; "From " lines.
+  // 1: the characters that differ, in the subject and the text; "From " lines:
+  // the first line of the text, one quoted already, one after a line too long
+  // for one line of quoted-printable.
+  std::string longLine;
+  for (int i = 0; i < 4; ++i) {
+    longLine += Sjis("長い本文の行です。");
+  }
   log.AddMail(kind::kReceived,
               ReceivedMail(Sjis("営業部　佐藤") + "    ", "2001/06/14 16:24", kCp932Differences,
-                           {kCp932Differences, "From the desk", ">From the archive"}),
+                           {"From the desk", kCp932Differences, ">From the archive", longLine,
+                            "From the end"}),
               kJune14);
   // 2: a subject long enough to be folded; the text starts with an empty line.
   std::string longSubject;
@@ -47,11 +54,13 @@ MailLogBuilder Utf8Log() {
   // 3: bytes that are not code page 932.
   log.AddMail(kind::kReceived,
               ReceivedMail(Sjis("佐藤"), "2001/06/16 10:00", "ok", {}) + kInvalidLine, kJune14 + 2);
-  // 4: gateway mail, whose text starts with the Internet mail's own header lines.
+  // 4: gateway mail, whose text starts with the Internet mail's own header lines,
+  // its Message-ID among them, and whose body starts with a "From " line.
   log.AddMail(kind::kReceived,
               ReceivedMail("INET GATE", "2001/06/16 21:40", "Re: photos",
-                           {"From: Friend <friend@example.com>", "Content-Type: text/plain;",
-                            " charset=ISO-2022-JP", "", Sjis("写真が届きました。")}),
+                           {"From: Friend <friend@example.com>", "Message-ID: <photos@example.com>",
+                            "Content-Type: text/plain;", " charset=ISO-2022-JP", "",
+                            "From Tokyo:", Sjis("写真が届きました。")}),
               kJune14 + 3);
   log.AddMail(kind::kBinary, "binary file data\r\n", kJune14 + 4);
   // 6: sent mail to one member, who gets the title line's name.

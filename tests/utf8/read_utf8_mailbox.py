@@ -6,6 +6,7 @@ import datetime
 import email
 import email.policy
 import mailbox
+import re
 import sys
 import tempfile
 import unittest
@@ -14,18 +15,24 @@ from utf8_log import CONVERTED_MAILS, USER, convert
 
 JST = datetime.timezone(datetime.timedelta(hours=9))
 CP932_DIFFERENCES = "\uff5e\uff3c\u2225\uff0d\uffe0\uffe1\uffe2"
+OUR_MESSAGE_ID = re.compile(r"<[0-9a-f]{32}@mixconv\.invalid>")
 
 
 class Utf8MailboxTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        cls.run_result, cls.raw, cls.mails = cls.read("JST-9")
+        cls.other_zone = cls.read("UTC")
+
+    @staticmethod
+    def read(tz):
         with tempfile.TemporaryDirectory() as work:
-            cls.run_result, path = convert(work)
-            cls.raw = path.read_bytes()
+            run, path = convert(work, tz)
             box = mailbox.mbox(path, factory=lambda f: email.message_from_binary_file(
                 f, policy=email.policy.default), create=False)
-            cls.mails = list(box)
+            mails = list(box)
             box.close()
+            return run, path.read_bytes(), mails
 
     def assertAddress(self, header, display_name, addr_spec):
         (address,) = header.addresses
@@ -50,7 +57,8 @@ class Utf8MailboxTest(unittest.TestCase):
     def test_code_page_932_characters_and_from_lines(self):
         self.assertMail(self.mails[0], CP932_DIFFERENCES, ("営業部\u3000佐藤", "abc12345@members.example.jp"),
                         datetime.datetime(2001, 6, 14, 16, 24, tzinfo=JST),
-                        CP932_DIFFERENCES + "\nFrom the desk\n>From the archive\n")
+                        "From the desk\n" + CP932_DIFFERENCES + "\n>From the archive\n"
+                        + "長い本文の行です。" * 4 + "\nFrom the end\n")
         self.assertAddress(self.mails[0]["to"], *USER)
         self.assertTrue(self.raw.startswith(b"From - Thu Jun 14 16:24:00 2001\nSubject: "))
 
@@ -74,7 +82,7 @@ class Utf8MailboxTest(unittest.TestCase):
         self.assertAddress(mail["from"], "Friend", "friend@example.com")
         self.assertIn("ISO-2022-JP", mail["x-original-content-type"])
         self.assertEqual(mail.get_content_charset(), "utf-8")
-        self.assertEqual(mail.get_content(), "写真が届きました。\n")
+        self.assertEqual(mail.get_content(), "From Tokyo:\n写真が届きました。\n")
 
     def test_sent_mail_and_absence_notice(self):
         sent, absence = self.mails[4], self.mails[5]
@@ -93,6 +101,23 @@ class Utf8MailboxTest(unittest.TestCase):
                         datetime.datetime(2001, 6, 18, 12, 0, tzinfo=JST), "  Dear member,\nThanks.\n")
         self.assertMail(self.mails[8], "phone", ("Desk", "abc12345@members.example.jp"),
                         datetime.datetime(2001, 6, 19, 12, 0, tzinfo=JST), "TEL:03-1234-5678\nCall me.\n")
+
+    def test_only_texts_with_from_lines_are_quoted_printable_and_only_separators_start_with_from(self):
+        self.assertEqual([i for i, mail in enumerate(self.mails)
+                          if mail["content-transfer-encoding"] == "quoted-printable"], [0, 3])
+        self.assertEqual(re.findall(rb"^>*From (?!- )", self.raw, re.MULTILINE), [])
+        soft_broken = [line for line in self.raw.split(b"\n") if line.endswith(b"=")]
+        self.assertTrue(soft_broken)
+        self.assertLessEqual(max(map(len, soft_broken)), 76)
+
+    def test_message_ids_are_unique_and_the_same_in_another_time_zone(self):
+        ids = [mail.get_all("message-id") for mail in self.mails]
+        self.assertEqual(ids[3], ["<photos@example.com>"])
+        self.assertTrue(all(len(one) == 1 and OUR_MESSAGE_ID.fullmatch(one[0])
+                            for i, one in enumerate(ids) if i != 3), ids)
+        self.assertEqual(len(set(map(tuple, ids))), len(ids))
+        self.assertEqual([mail.get_all("message-id") for mail in self.other_zone[2]], ids)
+        self.assertNotEqual(self.other_zone[1], self.raw)
 
     def test_unix_mbox_layout(self):
         self.assertNotIn(b"\r", self.raw)

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Opens the generated log's --utf8 mailbox with the programs people use on it:
 formail and mb2md must split it into exactly its mails, and neomutt, with no
-settings, must list every mail and show no stray carriage return in any."""
+settings, must list every mail, show no stray carriage return in any, and show
+the lines that start with "From " as the log holds them."""
 
 import email
 import email.policy
@@ -18,6 +19,8 @@ import unittest
 from utf8_log import CONVERTED_MAILS, convert
 
 TIMEOUT_SECONDS = 10
+# Lines of the log's texts that an mbox quotes, as a reader must show them.
+FROM_LINES = ["From the desk", ">From the archive", "From the end", "From Tokyo:"]
 
 
 def subjects(messages):
@@ -69,7 +72,7 @@ class RealReadersTest(unittest.TestCase):
         files = [path for path in maildir.rglob("*") if path.is_file()]
         self.assertEqual(sorted(subjects(parse(path) for path in files)), sorted(self.expected))
 
-    def test_neomutt_lists_every_mail_and_shows_no_carriage_return(self):
+    def test_neomutt_lists_every_mail_and_shows_them_as_written(self):
         self.require("neomutt", "neomutt")
         self.require("tmux", "tmux")
         home = self.dir / "home"
@@ -95,11 +98,15 @@ class RealReadersTest(unittest.TestCase):
             for subject in self.expected:
                 self.assertIn(subject[:20], index)
             subprocess.run(tmux + ["send-keys", "Enter"], check=True)
+            shown = set()
             for number in range(1, CONVERTED_MAILS + 1):
                 page = screen_with(f" {number}/{CONVERTED_MAILS}: ")
                 self.assertIn(f" {number}/{CONVERTED_MAILS}: ", page)
                 self.assertNotIn("^M", page)
+                shown.update(line.rstrip() for line in page.splitlines())
                 subprocess.run(tmux + ["send-keys", "j"], check=True)
+            for line in FROM_LINES:
+                self.assertIn(line, shown)
         finally:
             subprocess.run(tmux + ["kill-server"], check=False)
 

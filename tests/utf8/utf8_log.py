@@ -10,11 +10,12 @@ USER = ("山田 太郎", "taro@example.jp")
 CONVERTED_MAILS = 9
 
 
-def convert(work):
-    """Writes the log into work and converts it; returns the run and the mailbox path."""
+def convert(work, tz="JST-9"):
+    """Writes the log into work and converts it in the time zone tz; returns the
+    run and the mailbox path."""
     base = pathlib.Path(work) / "UTF8"
     subprocess.run([MAKE_LOG, str(base)], check=True)
-    env = dict(os.environ, TZ="JST-9", LC_ALL="C.UTF-8")
+    env = dict(os.environ, TZ=tz, LC_ALL="C.UTF-8")
     run = subprocess.run([CLI, "--utf8", "--name", USER[0], "--email", USER[1], str(base)],
                          env=env, capture_output=True, text=True)
     return run, base.with_suffix(".mbx")
