@@ -45,8 +45,9 @@ class NewFile {
 bool IsWriteProtected(const std::string& path);
 
 // Stops the run as usual on the signals that end a process, after removing
-// the named file being written, if any; a closed pipe or the file size limit
-// becomes a failed write instead. Every front end calls this once at start.
+// the named file being written and the folder being built (new_folder.h), if
+// any; a closed pipe or the file size limit becomes a failed write instead.
+// Every front end calls this once at start.
 void GuardUnfinishedFiles();
 
 }  // namespace mixconv::files

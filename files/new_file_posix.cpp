@@ -14,6 +14,8 @@
 #include "files/file_path.h"
 #include "files/abandoned_files.h"
 #include "files/new_file.h"
+#include "files/new_folder.h"
+#include "files/rename_without_replacing.h"
 #include "files/temporary_name.h"
 
 namespace mixconv::files {
@@ -38,6 +40,7 @@ extern "C" void RemoveUnfinishedFileAndStop(int signal) {
   if (const char* name = UnfinishedName.load()) {
     ::unlink(name);
   }
+  RemoveUnfinishedFolder();
   ::signal(signal, SIG_DFL);
   ::raise(signal);
 }
@@ -72,32 +75,6 @@ int CreateNamed(const std::string& finalPath, std::string& name) {
   }
   name.clear();
   return -1;
-}
-
-bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return true;
-  }
-  if (errno != EINVAL && errno != ENOSYS) {
-    return false;
-  }
-#endif
-  // Without that rename, a link still refuses to replace a file.
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
-    return true;
-  }
-  if (errno != EPERM && errno != EMLINK && errno != ENOSYS && errno != EOPNOTSUPP) {
-    return false;
-  }
-  // A file system without links either (the web page's) is only looked at first.
-  struct stat status {};
-  if (::lstat(to.c_str(), &status) == 0) {
-    errno = EEXIST;
-    return false;
-  }
-  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool LinkUnderNewName(const std::string& descriptorPath, const std::string& finalPath,
