@@ -1,4 +1,5 @@
-// mixconv-cli: converts mail logs to mailbox files from the command line.
+// mixconv-cli: converts mail logs to mailbox files or folders of mail files from the
+// command line.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -65,9 +66,9 @@ int Run(const std::vector<std::string>& arguments) {
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
     const mixconv::ConversionOutcome outcome =
-        mixconv::ConvertToMailbox({kProgramName, indexPath.c_str(), options.fullName.c_str(),
-                                   options.mailAddress.c_str(), options.mailDomain.c_str()},
-                                  options.form);
+        mixconv::ConvertLog({kProgramName, indexPath.c_str(), options.fullName.c_str(),
+                             options.mailAddress.c_str(), options.mailDomain.c_str()},
+                            options.form, options.destination);
     allComplete = allComplete && outcome.complete;
   }
   mixconv::ActiveResultLog = nullptr;

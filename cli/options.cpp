@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "engine/convert.h"
@@ -8,7 +10,8 @@ namespace mixconv::cli {
 
 const char kUsageText[] =
     "Usage: mixconv-cli [OPTION]... INDEX...\n"
-    "Convert mail logs (NAME.MIX with its NAME.TXT) into mailbox files (NAME.mbx).\n"
+    "Convert mail logs (NAME.MIX with its NAME.TXT) into mailbox files (NAME.mbx)\n"
+    "or folders of mail files.\n"
     "Each INDEX may be given as NAME.MIX, NAME.mix or NAME.\n"
     "\n"
     "  --name NAME       your full name, for the To line of received mail and\n"
@@ -20,6 +23,10 @@ const char kUsageText[] =
     "                    no MIME), to match an older conversion\n"
     "  --utf8            write MIME mail in UTF-8, which today's mail readers show\n"
     "                    right (the default)\n"
+    "  --eml             write one .eml file per mail, with CR LF line ends, into\n"
+    "                    a new folder NAME.eml-files\n"
+    "  --maildir         write a new Maildir, NAME.maildir, every mail seen\n"
+    "                    (not on Windows)\n"
     "  --quiet           print only errors\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
@@ -35,6 +42,39 @@ struct ValueOption {
   std::string_view name;
   std::string Options::*field;
 };
+
+struct DestinationOption {
+  std::string_view name;
+  Destination destination;
+};
+
+constexpr DestinationOption kDestinationOptions[] = {
+    {"--eml", Destination::EmlFolder},
+    {"--maildir", Destination::Maildir},
+};
+
+std::string_view DestinationName(Destination destination) {
+  for (const DestinationOption& option : kDestinationOptions) {
+    if (option.destination == destination) {
+      return option.name;
+    }
+  }
+  return {};
+}
+
+// Where the form cannot go to the destination: why, and what to do instead. A
+// readable Maildir is refused only where names take no ':', and .eml files go there.
+std::string Refused(const Options& options) {
+  const std::string_view refusal = Refusal(options.form, options.destination);
+  if (refusal.empty()) {
+    return {};
+  }
+  const std::string destination(DestinationName(options.destination));
+  if (options.form == MessageForm::Original) {
+    return "--original cannot be used with " + destination + ": " + std::string(refusal);
+  }
+  return destination + ": " + std::string(refusal) + "; use --eml for one file per mail";
+}
 
 constexpr ValueOption kValueOptions[] = {
     {"--name", &Options::fullName},
@@ -63,6 +103,15 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
       options.form = MessageForm::Original;
     } else if (argument == "--utf8") {
       options.form = MessageForm::Readable;
+    } else if (const auto match = std::find_if(
+                   std::begin(kDestinationOptions), std::end(kDestinationOptions),
+                   [&](const DestinationOption& option) { return option.name == argument; });
+               match != std::end(kDestinationOptions)) {
+      if (options.destination != Destination::Mbox && options.destination != match->destination) {
+        parsed.error = "--eml and --maildir cannot be used together";
+        return parsed;
+      }
+      options.destination = match->destination;
     } else if (argument == "--help" || argument == "-h") {
       options.showHelp = true;
     } else if (argument == "--version") {
@@ -89,8 +138,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
       }
     }
   }
-  if (options.indexPaths.empty() && !options.showHelp && !options.showVersion) {
-    parsed.error = "no INDEX given";
+  if (!options.showHelp && !options.showVersion) {
+    parsed.error = options.indexPaths.empty() ? std::string("no INDEX given") : Refused(options);
   }
   return parsed;
 }

@@ -16,6 +16,7 @@ struct Options {
   std::string mailDomain;
   bool quiet = false;
   MessageForm form = MessageForm::Readable;
+  Destination destination = Destination::Mbox;
   bool showHelp = false;
   bool showVersion = false;
   std::vector<std::string> indexPaths;

@@ -4,7 +4,10 @@
 #include <string>
 
 #include "charset/utf8_mail_writer.h"
+#include "destinations/eml_folder.h"
 #include "destinations/mailbox_file.h"
+#include "destinations/maildir_folder.h"
+#include "destinations/message_folder.h"
 #include "engine/report.h"
 
 namespace mixconv {
@@ -12,12 +15,40 @@ namespace mixconv {
 namespace {
 
 constexpr char kRefusedFormat[] = "%s: %s.";
-constexpr std::string_view kNotBuiltYet = "this build writes mail to an mbox only";
+constexpr std::string_view kReadableOnly = "a folder of mail files holds the readable form only";
+#ifdef _WIN32
+constexpr std::string_view kNoColonInWindowsNames =
+    "Maildir file names hold ':', which Windows does not allow in a file name";
+#endif
+
+// The layout of a folder destination; nothing for the mbox.
+const FolderLayout* LayoutOf(Destination destination) {
+  switch (destination) {
+    case Destination::EmlFolder:
+      return &kEmlFolderLayout;
+    case Destination::Maildir:
+      return &kMaildirLayout;
+    case Destination::Mbox:
+      break;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
-std::string_view Refusal(MessageForm, Destination destination) {
-  return destination == Destination::Mbox ? std::string_view() : kNotBuiltYet;
+std::string_view Refusal(MessageForm form, Destination destination) {
+  if (destination == Destination::Mbox) {
+    return {};
+  }
+  if (form == MessageForm::Original) {
+    return kReadableOnly;
+  }
+#ifdef _WIN32
+  if (destination == Destination::Maildir) {
+    return kNoColonInWindowsNames;
+  }
+#endif
+  return {};
 }
 
 ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
@@ -28,12 +59,16 @@ ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
     return {-1, 0, 0, false};
   }
   const bool readable = form == MessageForm::Readable;
-  MailboxFile mailbox(readable ? kUnixMboxStyle : kOriginalMboxStyle);
   std::optional<Utf8MailWriter> utf8Writer;
   ConversionRequest withWriter = request;
   if (withWriter.writer == nullptr && readable) {
     withWriter.writer = &utf8Writer.emplace(request.programName);
   }
+  if (const FolderLayout* layout = LayoutOf(destination)) {
+    MessageFolder folder(*layout);
+    return RunConversion(withWriter, folder);
+  }
+  MailboxFile mailbox(readable ? kUnixMboxStyle : kOriginalMboxStyle);
   return RunConversion(withWriter, mailbox);
 }
 

@@ -115,12 +115,21 @@ TEST_F(CliTest, UsageErrorsTouchNoFile) {
       {{"--name", "😀", "A"},
        "mixconv-cli: --name: contains U+1F600, which has no Shift_JIS form\n"},
       {{"--name", "\xFF", "A"}, "mixconv-cli: --name: is not valid UTF-8 text\n"},
+      {{"--original", "--eml", "A"},
+       "mixconv-cli: --original cannot be used with --eml: a folder of mail files holds the "
+       "readable form only\n"},
+      {{"--maildir", "A", "--original"},
+       "mixconv-cli: --original cannot be used with --maildir: a folder of mail files holds the "
+       "readable form only\n"},
+      {{"--eml", "--maildir", "A"}, "mixconv-cli: --eml and --maildir cannot be used together\n"},
   };
   for (const auto& [arguments, error] : cases) {
     const CliRun run = RunCli(arguments);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, error + "Try 'mixconv-cli --help' for more information.\n");
     EXPECT_FALSE(HasMailbox("A"));
+    EXPECT_FALSE(fs::exists(dir_.path() / "A.eml-files"));
+    EXPECT_FALSE(fs::exists(dir_.path() / "A.maildir"));
   }
 }
 

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/cli/cli_child.h"
 #include "tests/support/conversion_harness.h"
 
 namespace mixconv::testing {
@@ -60,21 +61,6 @@ const char* ReachableCli() {
   return program.c_str();
 }
 
-std::vector<std::string> DirectoryNames(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-struct Child {
-  pid_t pid = -1;
-  fs::path out;
-  fs::path err;
-};
-
 class FailureInjectionTest : public ::testing::Test {
  protected:
   // A run that dies while the test feeds its text must not take the test along.
@@ -84,39 +70,12 @@ class FailureInjectionTest : public ::testing::Test {
   Child StartCli(
       const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) {
     const std::string run = std::to_string(++runs_);
-    Child child{-1, scratch_.path() / ("out" + run), scratch_.path() / ("err" + run)};
-    const char* const program = ReachableCli();
-    child.pid = ::fork();
-    if (child.pid == 0) {
-      const int outFile = ::open(child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int errFile = ::open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (outFile < 0 || errFile < 0 || ::dup2(outFile, 1) < 0 || ::dup2(errFile, 2) < 0 ||
-          ::chdir(dir_.path().c_str()) != 0) {
-        ::_exit(126);
-      }
-      // As a shell starts it: the test's own choice below is not inherited.
-      std::signal(SIGPIPE, SIG_DFL);
-      setUp();
-      std::vector<char*> argv = {const_cast<char*>(program)};
-      for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-      }
-      argv.push_back(nullptr);
-      ::execv(program, argv.data());
-      ::_exit(127);
-    }
-    return child;
+    return StartChild(ReachableCli(), dir_.path(),
+                      {-1, scratch_.path() / ("out" + run), scratch_.path() / ("err" + run)},
+                      arguments, setUp);
   }
 
-  static CliRun Wait(const Child& child) {
-    int status = 0;
-    ::waitpid(child.pid, &status, 0);
-    CliRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFileBytes(child.out);
-    run.err = ReadFileBytes(child.err);
-    return run;
-  }
+  static CliRun Wait(const Child& child) { return WaitForExit(child); }
 
   CliRun RunCli(
       const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) {
@@ -170,13 +129,6 @@ class FailureInjectionTest : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return run;
-  }
-
-  // The signal that ended child, or 0 when it exited.
-  static int WaitForSignal(const Child& child) {
-    int status = 0;
-    ::waitpid(child.pid, &status, 0);
-    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   }
 
   static CliRun FinishPipedRun(const PipedRun& run, const std::string& text) {

@@ -1,0 +1,140 @@
+#include "destinations/message_folder.h"
+
+#include "destinations/folder_messages.h"
+#include "engine/messages.h"
+#include "engine/report.h"
+#include "engine/run_context.h"
+#include "files/file_path.h"
+
+namespace mixconv {
+
+namespace {
+
+constexpr std::string_view kPartialName = ".partial";
+// NAME.2.EXT and on: the first free one takes the folder.
+constexpr int kFirstOtherNumber = 2;
+constexpr int kLastOtherNumber = 99;
+constexpr std::string_view kCrLf = "\r\n";
+
+}  // namespace
+
+MessageFolder::MessageFolder(const FolderLayout& layout) : layout_(layout) {
+  buffer_.reserve(2 * kBufferSize);
+}
+
+bool MessageFolder::Open(const std::string& base) {
+  base_ = base;
+  logName_ = PathText(FilePath(base).filename());
+  messagesKept_ = 0;
+  failed_ = false;
+  const std::string path = base + std::string(layout_.extension);
+  bool made = folder_.Create(path);
+  for (const std::string_view subfolder : layout_.subfolders) {
+    made = made && folder_.CreateSubfolder(std::string(subfolder));
+  }
+  if (!made) {
+    ReportFailure(messages::kFolderOpenFailed, CurrentRun.programName, path.c_str());
+  }
+  return made;
+}
+
+void MessageFolder::BeginMessage(const MailStart& start) {
+  start_ = start;
+  subject_.Reset();
+  buffer_.clear();
+  afterCr_ = false;
+}
+
+void MessageFolder::Write(std::string_view bytes) {
+  if (failed_) {
+    return;
+  }
+  if (layout_.subjectInNames && !file_.IsOpen()) {
+    subject_.Take(bytes);
+  }
+  Put(bytes);
+  failed_ = buffer_.size() >= kBufferSize && !WriteBuffer();
+}
+
+// Windows programs expect CR LF in an .eml: the writer's LF gets its CR here.
+void MessageFolder::Put(std::string_view bytes) {
+  if (!layout_.crLfLineEnds) {
+    buffer_.append(bytes);
+    return;
+  }
+  while (!bytes.empty()) {
+    const std::size_t lineFeed = bytes.find('\n');
+    const std::string_view text = bytes.substr(0, lineFeed);
+    buffer_.append(text);
+    if (!text.empty()) {
+      afterCr_ = text.back() == '\r';
+    }
+    if (lineFeed == std::string_view::npos) {
+      return;
+    }
+    buffer_.append(afterCr_ ? kCrLf.substr(1) : kCrLf);
+    afterCr_ = false;
+    bytes.remove_prefix(lineFeed + 1);
+  }
+}
+
+bool MessageFolder::WriteBuffer() {
+  if (!file_.IsOpen() &&
+      !folder_.AddFile(layout_.fileName(start_, subject_.Value(), logName_), file_)) {
+    return false;
+  }
+  const bool written = file_.Write(buffer_);
+  buffer_.clear();
+  return written;
+}
+
+void MessageFolder::EndMessage() {
+  if (failed_) {
+    return;
+  }
+  failed_ = !WriteBuffer() || !file_.Finish(start_.time);
+  messagesKept_ += failed_ ? 0 : 1;
+}
+
+DestinationOutcome MessageFolder::Close(bool complete) {
+  // The message that a run stopped inside goes: the folder holds whole messages only.
+  file_.Discard();
+  if (failed_) {
+    ReportFailure(messages::kFileWriteError, CurrentRun.programName);
+  }
+  DestinationOutcome outcome;
+  const std::string placed = Place(complete && !failed_, outcome.asAsked);
+  outcome.messagesKept = placed.empty() ? 0 : messagesKept_;
+  outcome.ok = !failed_ && !placed.empty();
+  return outcome;
+}
+
+std::string MessageFolder::Place(bool complete, bool& asAsked) {
+  const std::string stem = complete ? base_ : base_ + std::string(kPartialName);
+  const std::string extension(layout_.extension);
+  const std::string wanted = stem + extension;
+  for (int number = kFirstOtherNumber - 1; number <= kLastOtherNumber; ++number) {
+    const std::string path =
+        number < kFirstOtherNumber ? wanted : stem + "." + std::to_string(number) + extension;
+    const files::Placement placement = folder_.PlaceAt(path);
+    if (placement == files::Placement::Failed) {
+      break;
+    }
+    if (placement != files::Placement::Placed) {
+      continue;
+    }
+    if (!complete) {
+      ReportFailure(messages::kStoppedRunFolder, CurrentRun.programName, messagesKept_,
+                    path.c_str());
+    } else if (path != wanted) {
+      ReportFailure(messages::kFolderBesideEarlier, CurrentRun.programName, wanted.c_str(),
+                    path.c_str());
+    }
+    asAsked = complete && path == wanted;
+    return path;
+  }
+  ReportFailure(messages::kFolderMoveFailed, CurrentRun.programName, wanted.c_str());
+  return {};
+}
+
+}  // namespace mixconv
