@@ -11,10 +11,11 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# After the build's own: what the tests open the mailbox, the desktop entry and the
-# manual pages with.
+# After the build's own: what the tests open the mailbox and the Maildir, the
+# desktop entry and the manual pages with.
 PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev
-  qt6-translations-l10n fonts-noto-cjk procmail mb2md neomutt tmux desktop-file-utils man-db)
+  qt6-translations-l10n fonts-noto-cjk procmail mb2md neomutt tmux dovecot-core dovecot-imapd
+  desktop-file-utils man-db)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 PACKAGE_PACKAGES=(dpkg-dev file)
