@@ -82,6 +82,60 @@ class HeldFile {
   HANDLE handle_;
 };
 
+// Open as a running conversion holds the folder it builds: no one else may
+// delete or rename it.
+class HeldFolder {
+ public:
+  explicit HeldFolder(const fs::path& path)
+      : handle_(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
+  ~HeldFolder() {
+    if (IsOpen()) {
+      CloseHandle(handle_);
+    }
+  }
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Seconds since 1970 of a file's modification time.
+long long ModificationTime(const fs::path& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  const long long units =
+      (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return units / 10000000LL - 11644473600LL;
+}
+
+// An hour old, as what a killed run left would be; std::filesystem cannot
+// date a folder here.
+void MakeAnHourOld(const fs::path& folder) {
+  const HANDLE handle = CreateFileW(folder.c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER units{{now.dwLowDateTime, now.dwHighDateTime}};
+  units.QuadPart -= 3600ULL * 10000000ULL;
+  const FILETIME anHourAgo{units.LowPart, units.HighPart};
+  ASSERT_TRUE(SetFileTime(handle, nullptr, nullptr, &anHourAgo)) << folder;
+  CloseHandle(handle);
+}
+
+std::vector<std::string> Utf8Names(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::u8string name = entry.path().filename().u8string();
+    names.emplace_back(name.begin(), name.end());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class WindowsCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -325,6 +379,91 @@ TEST_F(WindowsCliTest, FilesLeftByKilledRunsAreRemovedUnlessHeld) {
       DirectoryNames(dir_.path()),
       (std::vector<std::string>{"OTHER.mbx.0badcafe.tmp", "SAMPLE.MIX", "SAMPLE.TXT", "SAMPLE.mbx",
                                 "SAMPLE.mbx.0000fade.tmp", "SAMPLE.mbx.12345678.tmp"}));
+}
+
+// One .eml file per mail, named in Windows' own characters and dated with the
+// mail; a Maildir, whose names need ':', is refused before anything is touched.
+TEST_F(WindowsCliTest, EmlFolderHoldsOneDatedCrLfFilePerMailAndMaildirIsRefused) {
+  const CliRun run = RunCli({"--eml", "SAMPLE.MIX"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "skip one binary mail.\r\nconvert 5/6 mail\r\n");
+  const fs::path folder = dir_.path() / "SAMPLE.eml-files";
+  const std::vector<std::string> names = Utf8Names(folder);
+  ASSERT_EQ(names.size(), 5U);
+  EXPECT_EQ(names[0], "0000000001 2001-06-14 1624 定例会議.eml");
+  EXPECT_TRUE(names[4].starts_with("0000000006 ")) << names[4];
+  for (const std::string& name : names) {
+    const std::string mail = ReadFileBytes(folder / Utf8Path(name));
+    EXPECT_EQ(std::count(mail.begin(), mail.end(), '\n'), std::count(mail.begin(), mail.end(), '\r'))
+        << name;
+    EXPECT_NE(mail.find("Subject: "), std::string::npos) << name;
+  }
+  EXPECT_EQ(ModificationTime(folder / Utf8Path(names[0])), 992503440);
+
+  const CliRun maildir = RunCli({"--maildir", "SAMPLE.MIX"});
+  EXPECT_EQ(maildir.status, kExitUsage);
+  EXPECT_EQ(maildir.err,
+            "mixconv-cli: --maildir: Maildir file names hold ':', which Windows does not allow in a "
+            "file name; use --eml for one file per mail\r\nTry 'mixconv-cli --help' for more "
+            "information.\r\n");
+  EXPECT_FALSE(fs::exists(dir_.path() / "SAMPLE.maildir"));
+}
+
+// An earlier folder stays as it was, and a stopped run's mails go to a folder
+// named for that; each gets a line.
+TEST_F(WindowsCliTest, EmlFoldersGoBesideEarlierOnesAndAStoppedRunSaysWhere) {
+  const struct {
+    const char* what;
+    MailLogBuilder log;
+    bool earlier;
+    const char* err;
+    const char* out;
+    const char* folder;
+  } cases[] = {
+      {"earlier folder", OneMail(), true,
+       "mixconv-cli: LOG.eml-files is left as it was; the mails converted are in "
+       "LOG.2.eml-files.\r\n",
+       "convert 1/1 mail\r\n", "LOG.2.eml-files"},
+      {"stopped run", OneMail().AddMail(kUnknownKind, "Desk\r\n"), false,
+       "mixconv-cli: unknown mail kind 09 !! ABORT...\r\nmixconv-cli: the run stopped early; "
+       "the mails it converted (1) are in LOG.partial.eml-files.\r\n",
+       "convert 1/2 mail\r\n", "LOG.partial.eml-files"},
+  };
+  for (const auto& [what, log, earlier, err, out, folder] : cases) {
+    const fs::path dir = LogDirectory(what, log);
+    if (earlier) {
+      fs::create_directory(dir / "LOG.eml-files");
+      WriteFileBytes(dir / "LOG.eml-files" / "kept", kEarlierMailbox);
+    }
+    const CliRun run = RunCliIn(dir, {"--eml", "LOG"});
+    EXPECT_EQ(run.status, kExitIncomplete) << what;
+    EXPECT_EQ(run.err, err) << what;
+    EXPECT_EQ(run.out, out) << what;
+    EXPECT_EQ(DirectoryNames(dir / folder).size(), 1U) << what;
+    if (earlier) {
+      EXPECT_EQ(DirectoryNames(dir / "LOG.eml-files"), std::vector<std::string>{"kept"}) << what;
+    }
+  }
+}
+
+// Folders that killed runs left: the next run removes those that have settled
+// and that no process holds open, with everything in them.
+TEST_F(WindowsCliTest, FoldersLeftByKilledRunsAreRemovedUnlessHeld) {
+  for (const char* name : {"SAMPLE.eml-files.0badcafe.tmp", "SAMPLE.eml-files.12345678.tmp",
+                           "SAMPLE.eml-files.0000fade.tmp", "OTHER.eml-files.0badcafe.tmp"}) {
+    fs::create_directory(dir_.path() / name);
+    WriteFileBytes(dir_.path() / name / "0000000001 mail.eml", "Subject: left\r\n");
+    if (std::string_view(name) != "SAMPLE.eml-files.0000fade.tmp") {
+      MakeAnHourOld(dir_.path() / name);
+    }
+  }
+  const HeldFolder held(dir_.path() / "SAMPLE.eml-files.12345678.tmp");
+  ASSERT_TRUE(held.IsOpen());
+  EXPECT_EQ(RunCli({"--eml", "SAMPLE.MIX"}).status, 0);
+  EXPECT_EQ(DirectoryNames(dir_.path()),
+            (std::vector<std::string>{"OTHER.eml-files.0badcafe.tmp", "SAMPLE.MIX", "SAMPLE.TXT",
+                                      "SAMPLE.eml-files", "SAMPLE.eml-files.0000fade.tmp",
+                                      "SAMPLE.eml-files.12345678.tmp"}));
 }
 
 }  // namespace
