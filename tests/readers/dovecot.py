@@ -1,7 +1,8 @@
 """A Dovecot IMAP server of the test's own: its configuration, sockets, state and
 log in one private directory, listening on 127.0.0.1 only, serving one Maildir to
 one passwd-file user. It runs as the current user; as root, its login, internal
-and mail processes run as "nobody", since Dovecot refuses root for all three."""
+and mail processes run as "nobody": Dovecot refuses root for login processes and
+for mail users, and one user for all three keeps the files' rights simple."""
 
 import ctypes
 import grp
