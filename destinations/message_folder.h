@@ -19,9 +19,9 @@ namespace mixconv {
 
 // What kind of folder it is, and how its files are named.
 struct FolderLayout {
-  std::string_view extension;                     // of the folder, after NAME
-  std::span<const std::string_view> subfolders;   // made in every folder
-  bool crLfLineEnds = false;                      // else LF, as the writer writes
+  std::string_view extension;                    // of the folder, after NAME
+  std::span<const std::string_view> subfolders;  // made in every folder
+  bool crLfLineEnds = false;                     // else LF, as the writer writes
   bool subjectInNames = false;
   // A message's file in the folder. subject is the Subject field's value, as
   // far as it came before the name was needed; logName names the log's files.

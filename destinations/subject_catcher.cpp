@@ -9,6 +9,7 @@ namespace mixconv {
 namespace {
 
 constexpr std::string_view kSubjectField = "Subject:";
+constexpr std::size_t kMaxLineBytes = kSubjectField.size() + SubjectCatcher::kMaxValueBytes;
 
 bool IsFoldingWhiteSpace(char byte) { return byte == ' ' || byte == '\t'; }
 
@@ -25,10 +26,8 @@ void SubjectCatcher::Take(std::string_view bytes) {
   while (!bytes.empty() && !headerEnded_) {
     const std::size_t lineEnd = bytes.find('\n');
     const std::string_view piece = bytes.substr(0, lineEnd);
-    // A line longer than a value can be is only ever cut off there.
-    const std::size_t room = kSubjectField.size() + kMaxValueBytes - std::min(
-        line_.size(), kSubjectField.size() + kMaxValueBytes);
-    line_.append(piece.substr(0, room));
+    // A line longer than the field can be is kept only that far.
+    line_.append(piece.substr(0, kMaxLineBytes - line_.size()));
     if (lineEnd == std::string_view::npos) {
       return;
     }

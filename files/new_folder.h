@@ -62,8 +62,8 @@ class NewFolder {
  private:
   void Discard();
 
-  std::string name_;          // empty when there is no folder
-  std::intptr_t hold_ = -1;   // what holds the folder: a locked descriptor, or a handle
+  std::string name_;         // empty when there is no folder
+  std::intptr_t hold_ = -1;  // what holds the folder: a locked descriptor, or a handle
 };
 
 // Removes the folder that a signal stopped, with calls that are safe in a

@@ -173,9 +173,8 @@ bool NewFolder::CreateSubfolder(const std::string& name) {
 bool NewFolder::AddFile(const std::string& name, FolderFile& file) {
   file.Discard();
   const int folder = static_cast<int>(hold_);
-  const int descriptor = ::openat(folder, name.c_str(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                  kOwnerOnlyFile);
+  const int descriptor = ::openat(
+      folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kOwnerOnlyFile);
   if (descriptor < 0) {
     return false;
   }

@@ -124,8 +124,8 @@ bool NewFolder::CreateSubfolder(const std::string& name) {
 bool NewFolder::AddFile(const std::string& name, FolderFile& file) {
   file.Discard();
   const std::string path = name_ + "/" + name;
-  const int descriptor = ::_wopen(FilePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                                  _S_IREAD | _S_IWRITE);
+  const int descriptor = ::_wopen(FilePath(path).c_str(),
+                                  _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (descriptor < 0) {
     return false;
   }

@@ -39,9 +39,9 @@ constexpr fs::perms kOwnerFile = fs::perms::owner_read | fs::perms::owner_write;
 
 struct FolderKind {
   const char* option;
-  std::string extension;     // of the folder
-  fs::path messages;         // where its mail files are, in it
-  std::string name;          // what a mail file's name must match; $1 is its number
+  std::string extension;  // of the folder
+  fs::path messages;      // where its mail files are, in it
+  std::string name;       // what a mail file's name must match; $1 is its number
   std::string_view lineEnd;
 };
 
@@ -97,7 +97,7 @@ std::int32_t ModificationTime(const fs::path& path) {
 bool IsPortableName(const std::string& name) {
   const bool reservedCharacter = name.find_first_of("<>:\"/\\|?*") != std::string::npos;
   const bool control = std::any_of(name.begin(), name.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x20; });
   return !name.empty() && name.size() <= 255 && !reservedCharacter && !control &&
          name.back() != '.' && name.back() != ' ';
 }
@@ -106,8 +106,8 @@ class FolderDestinationsTest : public ::testing::Test {
  protected:
   FolderDestinationsTest() { std::signal(SIGPIPE, SIG_IGN); }
 
-  Child StartCli(const std::vector<std::string>& arguments,
-                 const std::function<void()>& setUp = [] {}) {
+  Child StartCli(
+      const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) {
     const std::string run = std::to_string(++runs_);
     return StartChild(MIXCONV_CLI_PATH, dir_.path(),
                       {-1, scratch_.path() / ("out" + run), scratch_.path() / ("err" + run)},
@@ -118,8 +118,8 @@ class FolderDestinationsTest : public ::testing::Test {
                       });
   }
 
-  CliRun RunCli(const std::vector<std::string>& arguments,
-                const std::function<void()>& setUp = [] {}) {
+  CliRun RunCli(
+      const std::vector<std::string>& arguments, const std::function<void()>& setUp = [] {}) {
     return WaitForExit(StartCli(arguments, setUp));
   }
 
@@ -176,7 +176,8 @@ TEST_F(FolderDestinationsTest, ACompleteRunPutsOneOwnerOnlyDatedFilePerMailInPla
     EXPECT_EQ(run.err, "") << destination.option;
     EXPECT_EQ(run.out, "skip one binary mail.\nconvert 5/6 mail\n") << destination.option;
     const std::string folder = "LOG" + destination.extension;
-    EXPECT_EQ(DirectoryNames(dir_.path()), (std::vector<std::string>{"LOG.MIX", "LOG.TXT", folder}));
+    EXPECT_EQ(DirectoryNames(dir_.path()),
+              (std::vector<std::string>{"LOG.MIX", "LOG.TXT", folder}));
     EXPECT_EQ(fs::status(Path(folder)).permissions(), kOwnerFolder) << destination.option;
 
     const std::vector<fs::path> files = MailFiles(folder, destination);
@@ -217,14 +218,17 @@ TEST_F(FolderDestinationsTest, WhatIsAtTheFolderStaysAndTheNewFolderGoesBeside) 
     const char* what;
     std::function<void(const fs::path& at, const fs::path& elsewhere)> make;
   } earlier[] = {
-      {"an earlier folder", [](const fs::path& at, const fs::path&) {
+      {"an earlier folder",
+       [](const fs::path& at, const fs::path&) {
          fs::create_directory(at);
          WriteFileBytes(at / "kept", "earlier");
        }},
       {"an empty folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }},
       {"a file", [](const fs::path& at, const fs::path&) { WriteFileBytes(at, "earlier"); }},
       {"a link to a folder",
-       [](const fs::path& at, const fs::path& elsewhere) { fs::create_directory_symlink(elsewhere, at); }},
+       [](const fs::path& at, const fs::path& elsewhere) {
+         fs::create_directory_symlink(elsewhere, at);
+       }},
       {"a link to nothing",
        [](const fs::path& at, const fs::path&) { fs::create_directory_symlink("missing", at); }},
   };
@@ -286,14 +290,17 @@ TEST_F(FolderDestinationsTest, ARunThatStopsEarlyKeepsItsWholeMailsAndSaysWhere)
       for (const char* partial : {"LOG.partial", "LOG.partial.2"}) {
         const CliRun run = RunCli({destination.option, "LOG"}, setUp);
         EXPECT_EQ(run.status, kExitIncomplete) << what;
-        EXPECT_EQ(run.err, std::string(error) + "mixconv-cli: the run stopped early; the mails it converted (" +
-                               std::to_string(kept) + ") are in " + partial + destination.extension + ".\n")
+        EXPECT_EQ(run.err, std::string(error) +
+                               "mixconv-cli: the run stopped early; the mails it converted (" +
+                               std::to_string(kept) + ") are in " + partial +
+                               destination.extension + ".\n")
             << what;
         EXPECT_EQ(run.out, summary) << what;
         const std::vector<fs::path> files = MailFiles(partial + destination.extension, destination);
         ASSERT_EQ(files.size(), kept) << what;
         for (const fs::path& file : files) {
-          EXPECT_TRUE(ReadFileBytes(file).ends_with("end" + std::string(destination.lineEnd))) << file;
+          EXPECT_TRUE(ReadFileBytes(file).ends_with("end" + std::string(destination.lineEnd)))
+              << file;
         }
       }
       EXPECT_FALSE(fs::exists(Path("LOG" + destination.extension))) << what;
@@ -324,12 +331,14 @@ TEST_F(FolderDestinationsTest, AStoppedRunLeavesNoFolderAndAKilledRunsFolderGoes
       if (signal == SIGKILL) {
         ASSERT_EQ(names.size(), 3U);
         EXPECT_TRUE(names[2].starts_with("LOG" + destination.extension + ".")) << names[2];
-        fs::last_write_time(Path(names[2]), fs::file_time_type::clock::now() - std::chrono::hours(1));
+        fs::last_write_time(Path(names[2]),
+                            fs::file_time_type::clock::now() - std::chrono::hours(1));
         fs::remove(Path("LOG.TXT"));
         log.WriteFiles(Path("LOG"));
         EXPECT_EQ(RunCli({destination.option, "LOG"}).status, 0);
         names = DirectoryNames(dir_.path());
-        EXPECT_EQ(names, (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG" + destination.extension}));
+        EXPECT_EQ(names,
+                  (std::vector<std::string>{"LOG.MIX", "LOG.TXT", "LOG" + destination.extension}));
       } else {
         EXPECT_EQ(names, (std::vector<std::string>{"LOG.MIX", "LOG.TXT"})) << signal;
       }
@@ -347,9 +356,9 @@ TEST_F(FolderDestinationsTest, FoldersLeftByKilledRunsAreRemovedUnlessHeld) {
     fs::create_directory(Path("target"));
     WriteFileBytes(Path("target") / "precious", "kept");
     const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    for (const std::string& name : {stem + ".0badcafe.tmp", stem + ".12345678.tmp",
-                                    stem + ".0000fade.tmp", stem + ".backup.tmp",
-                                    "OTHER" + destination.extension + ".0badcafe.tmp"}) {
+    for (const std::string& name :
+         {stem + ".0badcafe.tmp", stem + ".12345678.tmp", stem + ".0000fade.tmp",
+          stem + ".backup.tmp", "OTHER" + destination.extension + ".0badcafe.tmp"}) {
       fs::create_directories(Path(name) / "cur");
       WriteFileBytes(Path(name) / "cur" / "mail", "Subject: left\n");
       if (name != stem + ".0000fade.tmp") {
@@ -382,8 +391,9 @@ TEST_F(FolderDestinationsTest, FoldersLeftByKilledRunsAreRemovedUnlessHeld) {
 TEST_F(FolderDestinationsTest, EveryFolderOfTheRunIsOwnerOnlyFromItsStart) {
   constexpr int kRuns = 10;
   constexpr int kPollMilliseconds = 10;
-  fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                   fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec);
   const int watch = ::inotify_init1(0);
   ASSERT_GE(::inotify_add_watch(watch, dir_.path().c_str(), IN_CREATE | IN_MOVED_TO), 0);
   std::atomic<bool> stop = false;

@@ -106,8 +106,8 @@ class HeldFolder {
 long long ModificationTime(const fs::path& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-  const long long units =
-      (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  const long long units = (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                          data.ftLastWriteTime.dwLowDateTime;
   return units / 10000000LL - 11644473600LL;
 }
 
@@ -394,7 +394,8 @@ TEST_F(WindowsCliTest, EmlFolderHoldsOneDatedCrLfFilePerMailAndMaildirIsRefused)
   EXPECT_TRUE(names[4].starts_with("0000000006 ")) << names[4];
   for (const std::string& name : names) {
     const std::string mail = ReadFileBytes(folder / Utf8Path(name));
-    EXPECT_EQ(std::count(mail.begin(), mail.end(), '\n'), std::count(mail.begin(), mail.end(), '\r'))
+    EXPECT_EQ(std::count(mail.begin(), mail.end(), '\n'),
+              std::count(mail.begin(), mail.end(), '\r'))
         << name;
     EXPECT_NE(mail.find("Subject: "), std::string::npos) << name;
   }
@@ -402,10 +403,11 @@ TEST_F(WindowsCliTest, EmlFolderHoldsOneDatedCrLfFilePerMailAndMaildirIsRefused)
 
   const CliRun maildir = RunCli({"--maildir", "SAMPLE.MIX"});
   EXPECT_EQ(maildir.status, kExitUsage);
-  EXPECT_EQ(maildir.err,
-            "mixconv-cli: --maildir: Maildir file names hold ':', which Windows does not allow in a "
-            "file name; use --eml for one file per mail\r\nTry 'mixconv-cli --help' for more "
-            "information.\r\n");
+  EXPECT_EQ(
+      maildir.err,
+      "mixconv-cli: --maildir: Maildir file names hold ':', which Windows does not allow in a "
+      "file name; use --eml for one file per mail\r\nTry 'mixconv-cli --help' for more "
+      "information.\r\n");
   EXPECT_FALSE(fs::exists(dir_.path() / "SAMPLE.maildir"));
 }
 

@@ -70,12 +70,14 @@ TEST(SubjectCatcherTest, TheFieldIsTakenFromTheHeaderInAnyPieces) {
   } cases[] = {
       {"one piece", {"From: a\nSubject: Hello\nTo: b\n\nbody\n"}, " Hello"},
       {"split inside the name", {"From: a\nSubj", "ect: Hel", "lo\n\n"}, " Hello"},
-      {"folded", {"subject: =?UTF-8?B?5a6a?=\n =?UTF-8?B?5L6L?=\nTo: b\n\n"},
+      {"folded",
+       {"subject: =?UTF-8?B?5a6a?=\n =?UTF-8?B?5L6L?=\nTo: b\n\n"},
        " =?UTF-8?B?5a6a?= =?UTF-8?B?5L6L?="},
       {"CR LF lines", {"Subject: Hello\r\nTo: b\r\n\r\n"}, " Hello"},
       {"only in the text", {"From: a\n\nSubject: no\n"}, ""},
       {"the first of two", {"Subject: one\nSubject: two\n\n"}, " one"},
-      {"long", {"Subject: " + std::string(5000, 'x') + "\n\n"},
+      {"long",
+       {"Subject: " + std::string(5000, 'x') + "\n\n"},
        " " + std::string(SubjectCatcher::kMaxValueBytes - 1, 'x')},
   };
   for (const auto& [what, pieces, value] : cases) {
@@ -97,11 +99,18 @@ TEST(MailFileNamesTest, NamesSortByIndexPlaceAndShowDateAndSubject) {
     const char* subject;
     const char* name;
   } cases[] = {
-      {kEmlFolderLayout, {3, kJune14}, " =?UTF-8?B?5a6a5L6L5Lya6K2w?=",
+      {kEmlFolderLayout,
+       {3, kJune14},
+       " =?UTF-8?B?5a6a5L6L5Lya6K2w?=",
        "0000000003 2001-06-14 1624 定例会議.eml"},
-      {kEmlFolderLayout, {4294967295U, kJune14}, " Re: photos", "4294967295 2001-06-14 1624 Re photos.eml"},
+      {kEmlFolderLayout,
+       {4294967295U, kJune14},
+       " Re: photos",
+       "4294967295 2001-06-14 1624 Re photos.eml"},
       {kEmlFolderLayout, {12, -86400}, "", "0000000012 1969-12-31 0900.eml"},
-      {kEmlFolderLayout, {5, kJune14}, " =?ISO-2022-JP?B?GyRCNGEbKEI=?=",
+      {kEmlFolderLayout,
+       {5, kJune14},
+       " =?ISO-2022-JP?B?GyRCNGEbKEI=?=",
        "0000000005 2001-06-14 1624.eml"},
       {kMaildirLayout, {3, kJune14}, " Ignored", "cur/0992503440.M0000000003P348eee67.mixconv:2,S"},
       {kMaildirLayout, {7, -86400}, "", "cur/0000000000.M0000000007P348eee67.mixconv:2,S"},
