@@ -1,6 +1,6 @@
 // Converts a generated mail log of a few hundred megabytes and prints the engine's
-// throughput, in the default and the --utf8 form, next to a plain copy of the
-// same text file, and the peak memory.
+// throughput, in the default and the --utf8 form and into the --eml and
+// --maildir folders, next to a plain copy of the same text file, and the peak memory.
 // Usage: convert_bench [MEGABYTES]              (default 200)
 //        convert_bench --write-log BASE [MEGABYTES]   only writes the log, for other benchmarks
 #include <sys/resource.h>
@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tests/support/conversion_harness.h"
@@ -97,14 +98,37 @@ void CopyFile(const fs::path& from, const fs::path& to) {
   std::fclose(out);
 }
 
+// The text in as many files as there are mails, each written and closed in
+// turn: what the file system alone takes for a folder of mail files.
+void WriteAsFiles(const fs::path& text, const fs::path& folder, std::size_t files) {
+  fs::create_directory(folder);
+  std::FILE* in = std::fopen(text.c_str(), "rb");
+  std::vector<char> chunk(fs::file_size(text) / files + 1);
+  for (std::size_t i = 0; i < files; ++i) {
+    const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), in);
+    std::FILE* out = std::fopen((folder / std::to_string(i)).c_str(), "wb");
+    std::fwrite(chunk.data(), 1, n, out);
+    std::fclose(out);
+  }
+  std::fclose(in);
+}
+
 long PeakRssKiB() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
 }
 
-void Convert(const fs::path& base, mixconv::MessageForm form) {
-  mixconv::ConvertToMailbox({"convert_bench", base.c_str(), "N", "U"}, form);
+void Convert(const fs::path& base, mixconv::MessageForm form,
+             mixconv::Destination destination = mixconv::Destination::Mbox) {
+  mixconv::ConvertLog({"convert_bench", base.c_str(), "N", "U"}, form, destination);
+}
+
+// Into a folder, removed after each run so that the next run takes its place.
+void ConvertToFolder(Timing& best, const fs::path& base, mixconv::Destination destination,
+                     const char* extension) {
+  Time(best, [&] { Convert(base, mixconv::MessageForm::Readable, destination); });
+  fs::remove_all(base.string() + extension);
 }
 
 }  // namespace
@@ -131,11 +155,19 @@ int main(int argc, char** argv) {
   // Taken in turns, so that the page cache's write-back weighs on both alike.
   Timing conversion;
   Timing utf8Conversion;
+  Timing emlConversion;
+  Timing maildirConversion;
   Timing copy;
+  Timing plainFiles;
   for (int i = 0; i < kRepeats; ++i) {
     Time(conversion, [&] { Convert(large, mixconv::MessageForm::Original); });
     Time(utf8Conversion, [&] { Convert(large, mixconv::MessageForm::Readable); });
+    ConvertToFolder(emlConversion, large, mixconv::Destination::EmlFolder, ".eml-files");
+    ConvertToFolder(maildirConversion, large, mixconv::Destination::Maildir, ".maildir");
     Time(copy, [&] { CopyFile(large.string() + ".TXT", dir.path() / "copy"); });
+    Time(plainFiles,
+         [&] { WriteAsFiles(large.string() + ".TXT", dir.path() / "files", log.mails); });
+    fs::remove_all(dir.path() / "files");
   }
   const long rssAfterLarge = PeakRssKiB();
 
@@ -148,6 +180,14 @@ int main(int argc, char** argv) {
   std::printf("--utf8:      %8.1f MB/s  (%.0f ms CPU; %.2f of the default form's speed)\n",
               megabytesOfText / utf8Conversion.wall, utf8Conversion.cpu * 1000,
               conversion.wall / utf8Conversion.wall);
+  std::printf("plain files: %8.1f MB/s  (%.0f ms CPU; the text in %zu files)\n",
+              megabytesOfText / plainFiles.wall, plainFiles.cpu * 1000, log.mails);
+  for (const auto& [name, timing] :
+       {std::pair{"--eml:", emlConversion}, std::pair{"--maildir:", maildirConversion}}) {
+    std::printf("%-13s%8.1f MB/s  (%.0f ms CPU; %.2f times the --utf8 mbox's time)\n", name,
+                megabytesOfText / timing.wall, timing.cpu * 1000,
+                timing.wall / utf8Conversion.wall);
+  }
   std::printf("peak RSS: %ld KiB after a %.1f MB log, %ld KiB after the %.1f MB log\n",
               rssAfterSmall, megabytesOfText / 10, rssAfterLarge, megabytesOfText);
   return 0;
