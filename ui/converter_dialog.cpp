@@ -58,6 +58,12 @@ void ConvertAs(int entry, const ConversionRequest& request) {
       ConvertMailLog(request.programName, request.indexPath, request.fullName,
                      request.mailAddress);
       return;
+    case IDS_OUTPUT_EML_FOLDER:
+      ConvertLog(request, MessageForm::Readable, Destination::EmlFolder);
+      return;
+    case IDS_OUTPUT_MAILDIR:
+      ConvertLog(request, MessageForm::Readable, Destination::Maildir);
+      return;
   }
   qFatal("mixconv: output entry %d converts to nothing", entry);
 }

@@ -46,6 +46,8 @@ inline constexpr int IDD_RESULT_DIALOG = 129;
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDS_OUTPUT_READABLE_MBOX = 130;
 inline constexpr int IDS_OUTPUT_ORIGINAL_MBOX = 131;
+inline constexpr int IDS_OUTPUT_EML_FOLDER = 132;
+inline constexpr int IDS_OUTPUT_MAILDIR = 133;
 
 // Registers the resources' stand-ins for template fonts the machine may lack.
 void RegisterFontSubstitutes();

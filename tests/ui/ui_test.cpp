@@ -111,7 +111,9 @@ TEST(DialogTemplateTest, TheOutputListOffersEveryOutputReadableMboxFirst) {
     entries.append(output->itemText(i));
   }
   EXPECT_EQ(entries, (QStringList{"mbox (UTF-8, Thunderbird など今のメールソフト用)",
-                                  "元の形式の mbox (以前の変換と同じ)"}));
+                                  "元の形式の mbox (以前の変換と同じ)",
+                                  ".eml ファイル (1 通 1 ファイル, Outlook・Windows メール用)",
+                                  "Maildir"}));
   EXPECT_EQ(output->currentIndex(), 0);
   EXPECT_EQ(output->currentData().toInt(), IDS_OUTPUT_READABLE_MBOX);
 }
@@ -234,6 +236,8 @@ TEST_F(ConverterDialogTest, EachOutputIsMixconvClisOutputForIt) {
   const std::map<int, const char*> cliOptions = {
       {IDS_OUTPUT_READABLE_MBOX, ""},
       {IDS_OUTPUT_ORIGINAL_MBOX, "--original"},
+      {IDS_OUTPUT_EML_FOLDER, "--eml"},
+      {IDS_OUTPUT_MAILDIR, "--maildir"},
   };
   auto* output = Control<QComboBox>(dialog_, "IDC_OUTPUT");
   dialog_.show();
