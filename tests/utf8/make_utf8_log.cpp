@@ -33,16 +33,18 @@ MailLogBuilder Utf8Log() {
   MailLogBuilder log;
   // 1: the characters that differ, in the subject and the text; "From " lines:
   // the first line of the text, one quoted already, one after a line too long
-  // for one line of quoted-printable.
+  // for one line of quoted-printable, one where such a line breaks; "=" and
+  // white space at a line's end.
   std::string longLine;
   for (int i = 0; i < 4; ++i) {
     longLine += Sjis("長い本文の行です。");
   }
-  log.AddMail(kind::kReceived,
-              ReceivedMail(Sjis("営業部　佐藤") + "    ", "2001/06/14 16:24", kCp932Differences,
-                           {"From the desk", kCp932Differences, ">From the archive", longLine,
-                            "From the end"}),
-              kJune14);
+  log.AddMail(
+      kind::kReceived,
+      ReceivedMail(Sjis("営業部　佐藤") + "    ", "2001/06/14 16:24", kCp932Differences,
+                   {"From the desk", kCp932Differences, ">From the archive", longLine,
+                    "From the end", std::string(75, 'x') + "From the margin", "a =41 b\tc \t"}),
+      kJune14);
   // 2: a subject long enough to be folded; the text starts with an empty line.
   std::string longSubject;
   for (int i = 0; i < 6; ++i) {

@@ -20,7 +20,8 @@ from utf8_log import CONVERTED_MAILS, convert
 
 TIMEOUT_SECONDS = 10
 # Lines of the log's texts that an mbox quotes, as a reader must show them.
-FROM_LINES = ["From the desk", ">From the archive", "From the end", "From Tokyo:"]
+FROM_LINES = ["From the desk", ">From the archive", "From the end", "x" * 75 + "From the margin",
+              "From Tokyo:"]
 
 
 def subjects(messages):
