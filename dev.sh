@@ -58,8 +58,10 @@ run_sample() {
 }
 
 # Debian's emscripten runs its tools on the image's node, which looks for
-# Debian's node modules only when told where.
+# Debian's node modules only when told where. The page builds fflate into
+# itself, at the version web/'s lockfile pins.
 build_web() {
+  (cd web && npm ci --no-audit --no-fund)
   NODE_PATH=/usr/share/nodejs build web
 }
 

@@ -1,8 +1,9 @@
-# Puts the worker (the engine's module and its glue) and the page's script into
-# the page, so that it is one file that works from disk, and the string table's
-# texts where the page names them (@IDS_NAME@), so that they have one source.
-#   cmake -DPAGE=page.html -DPAGE_SCRIPT=page.js -DWORKER_PARTS="a.js;b.js" -DSTRINGS=strings.json
-#         -DOUTPUT=x.html -P assemble_page.cmake
+# Puts the worker (the engine's module, the libraries and the glue) and the
+# page's script into the page, so that it is one file that works from disk, the
+# libraries' licence notices as comments at the worker's start, and the string
+# table's texts where the page names them (@IDS_NAME@), so that they have one source.
+#   cmake -DPAGE=page.html -DPAGE_SCRIPT=page.js -DWORKER_PARTS="a.js;b.js" -DNOTICES=LICENSE
+#         -DSTRINGS=strings.json -DOUTPUT=x.html -P assemble_page.cmake
 file(READ "${PAGE}" page)
 file(READ "${STRINGS}" strings)
 string(JSON count LENGTH "${strings}")
@@ -21,6 +22,16 @@ if(unknown)
 endif()
 file(READ "${PAGE_SCRIPT}" page_script)
 set(worker "")
+foreach(notice IN LISTS NOTICES)
+  file(READ "${notice}" text)
+  string(FIND "${text}" "*/" end)
+  if(NOT end EQUAL -1)
+    message(FATAL_ERROR "${notice} holds \"*/\", which would end its comment")
+  endif()
+  get_filename_component(library "${notice}" DIRECTORY)
+  get_filename_component(library "${library}" NAME)
+  string(APPEND worker "/* ${library}\n\n${text}*/\n")
+endforeach()
 foreach(part IN LISTS WORKER_PARTS)
   file(READ "${part}" text)
   string(APPEND worker "${text}\n")

@@ -28,6 +28,7 @@ struct PageOutput {
 constexpr PageOutput kPageOutputs[] = {
     {"readable", mixconv::MessageForm::Readable, mixconv::Destination::Mbox},
     {"original", mixconv::MessageForm::Original, mixconv::Destination::Mbox},
+    {"eml", mixconv::MessageForm::Readable, mixconv::Destination::EmlFolder},
 };
 constexpr std::string_view kSubjectField = "Subject: ";
 constexpr std::string_view kGatewayFromField = "From: ";

@@ -71,19 +71,19 @@ function listMails(mails) {
   }
 }
 
-function finish({outcome, mailboxName, mailbox, failure}) {
+function finish({outcome, download, failure}) {
   button.disabled = false;
   progressBar.hidden = true;
   if (failure) {
     addLine(`${kProgramName}: the conversion stopped: ${failure}`);
   }
-  if (!outcome || !mailbox || !(outcome.complete || outcome.converted > 0)) {
+  if (!outcome || !download || !(outcome.complete || outcome.converted > 0)) {
     return;
   }
   const link = document.createElement('a');
-  link.download = mailboxName;
-  link.href = URL.createObjectURL(new Blob([mailbox], {type: 'application/mbox'}));
-  link.textContent = `${mailboxName} を保存`;
+  link.download = download.name;
+  link.href = URL.createObjectURL(new Blob([download.bytes], {type: download.type}));
+  link.textContent = `${download.name} を保存`;
   result.append(link);
   if (listed > 0) {
     result.append(mailTable, notListed);

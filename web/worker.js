@@ -1,16 +1,30 @@
 // The page's worker: converts one log at a time in a thread of its own, so that
-// the page never freezes. createMixconv is the engine's module, wasm inside.
+// the page never freezes. createMixconv is the engine's module, wasm inside;
+// fflate zips a folder of mail files into one download.
 // The log is mounted, not read in: a file of any size is held nowhere twice.
 'use strict';
 
 const kProgressIntervalMs = 100;
 const kMailBatchIntervalMs = 200;
 const kBlockBytes = 4 * 1024 * 1024;
+// Where each entry of the page's output list goes beside the log, as the
+// engine names it; a folder is offered as one .zip.
+const kOutputs = {
+  readable: {extension: '.mbx', type: 'application/mbox'},
+  original: {extension: '.mbx', type: 'application/mbox'},
+  eml: {extension: '.eml-files', type: 'application/zip', folder: true},
+};
+// A run that stops early leaves a folder under this name, NAME.partial.EXT.
+const kPartialName = '.partial';
+const kZipExtension = '.zip';
 
 let mails = [];
 let lastMailBatch = 0;
 let outcome = null;
 let readFailed = false;
+// A new file's first storage: the log's text size for a mailbox, about its
+// size; nothing for the files of a folder, one mail each.
+let firstCapacity = 0;
 
 function flushMails() {
   if (mails.length) {
@@ -88,8 +102,8 @@ function readInBlocks({FS, _mixconv_read_error_number: readErrorNumber}) {
 }
 
 // MEMFS grows a file by an eighth at a time, copying it whole each time: a
-// mailbox of some hundred megabytes would spend most of the run there. The
-// mailbox starts as large as the log's text, about its size, and doubles.
+// mailbox of some hundred megabytes would spend most of the run there. A file
+// starts at firstCapacity and doubles.
 function growFilesByDoubling(FS) {
   const memfs = FS.filesystems.MEMFS;
   memfs.expandFileStorage = (node, needed) => {
@@ -97,7 +111,7 @@ function growFilesByDoubling(FS) {
     if (capacity >= needed) {
       return;
     }
-    const contents = new Uint8Array(Math.max(needed, capacity ? capacity * 2 : progress?.textSize ?? 0));
+    const contents = new Uint8Array(Math.max(needed, capacity ? capacity * 2 : firstCapacity));
     if (node.usedBytes > 0) {
       contents.set(node.contents.subarray(0, node.usedBytes));
     }
@@ -105,43 +119,79 @@ function growFilesByDoubling(FS) {
   };
 }
 
+function entries(FS, path) {
+  return FS.readdir(path).filter((name) => name !== '.' && name !== '..');
+}
+
 function removeTree(FS, path) {
-  for (const name of FS.readdir(path)) {
-    if (name !== '.' && name !== '..') {
-      FS.unlink(`${path}/${name}`);
+  for (const name of entries(FS, path)) {
+    const entry = `${path}/${name}`;
+    if (FS.isDir(FS.lstat(entry).mode)) {
+      removeTree(FS, entry);
+    } else {
+      FS.unlink(entry);
     }
   }
   FS.rmdir(path);
 }
 
+// As bytes: a file written in one piece holds a copy of the engine's Int8Array
+// memory, whose bytes from 0x80 up read as negative numbers.
+function fileBytes(FS, path) {
+  const {node} = FS.lookupPath(path);
+  return node.contents ? new Uint8Array(node.contents.buffer, node.contents.byteOffset, node.usedBytes)
+                       : new Uint8Array(0);
+}
+
+// The folder's files, each dated as on disk, which is its mail's date.
+function zipFolder(FS, path) {
+  const files = {};
+  for (const name of entries(FS, path)) {
+    const file = `${path}/${name}`;
+    files[name] = [fileBytes(FS, file), {mtime: FS.stat(file).mtime}];
+  }
+  return fflate.zipSync(files);
+}
+
+// What the run wrote, as a download; null when it wrote nothing.
+function written(FS, base, {extension, type, folder}) {
+  const name = [base + extension, base + kPartialName + extension]
+      .find((candidate) => FS.analyzePath(candidate).exists);
+  if (!name) {
+    return null;
+  }
+  return folder ? {name: name + kZipExtension, bytes: zipFolder(FS, name), type}
+                : {name, bytes: fileBytes(FS, name), type};
+}
+
 // Converts in a directory of links to the picked files, the engine's working
 // directory, so that its lines name the files as the user knows them. Returns
-// the mailbox, or null when there is none to offer.
-function convert(module, {index, text, name, email, output}, mailboxName) {
+// the download, or null when there is none to offer.
+function convert(module, {index, text, name, email, output}) {
+  const chosen = kOutputs[output];
   const {FS} = module;
   FS.mkdir('/in');
   FS.mount(FS.filesystems.WORKERFS, {files: [index, text]}, '/in');
-  // The engine writes the mailbox beside the log: links to it in a writable place.
+  // The engine writes beside the log: links to it in a writable place.
   FS.mkdir('/work');
   for (const file of [index, text]) {
     FS.symlink(`/in/${file.name}`, `/work/${file.name}`);
   }
   FS.chdir('/work');
-  progress = {read: 0, size: index.size + text.size, textSize: text.size, posted: 0};
+  progress = {read: 0, size: index.size + text.size, posted: 0};
+  firstCapacity = chosen.folder ? 0 : text.size;
   outcome = null;
   readFailed = false;
   try {
     module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'string'],
                  [index.name, name, email, output]);
     flushMails();
-    // Whatever was written before a picked file failed to read is not the log's mailbox.
-    if (readFailed || !FS.analyzePath(mailboxName).exists) {
-      return null;
-    }
-    const {node} = FS.lookupPath(mailboxName);
-    return node.contents ? node.contents.subarray(0, node.usedBytes) : new Uint8Array(0);
+    // Whatever was written before a picked file failed to read is not the log's mail.
+    // As the engine names it: a picked index exists, so it loses .mix in any case.
+    return readFailed ? null : written(FS, index.name.replace(/\.mix$/i, ''), chosen);
   } finally {
     progress = null;
+    firstCapacity = 0;
     FS.chdir('/');
     removeTree(FS, '/work');
     FS.unmount('/in');
@@ -152,8 +202,6 @@ function convert(module, {index, text, name, email, output}, mailboxName) {
 // Always answers with 'done', whatever went wrong, so that the page is ready
 // for the next run.
 onmessage = async ({data}) => {
-  // As the engine names it: a picked index exists, so it loses .mix in any case.
-  const mailboxName = data.index.name.replace(/\.mix$/i, '') + '.mbx';
   try {
     const module = await modulePromise;
     if (!prepared) {
@@ -161,8 +209,8 @@ onmessage = async ({data}) => {
       growFilesByDoubling(module.FS);
       prepared = true;
     }
-    const mailbox = convert(module, data, mailboxName);
-    postMessage({type: 'done', outcome, mailboxName, mailbox}, mailbox ? [mailbox.buffer] : []);
+    const download = convert(module, data);
+    postMessage({type: 'done', outcome, download}, download ? [download.bytes.buffer] : []);
   } catch (error) {
     postMessage({type: 'done', failure: String(error)});
   }

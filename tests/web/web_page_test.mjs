@@ -2,6 +2,7 @@
 // as mixconv-cli, for each entry of its output list, refuses bad input and files changed since they were picked
 // with a line and no download, and makes no request at all.
 // Usage: node web_page_test.mjs PAGE MIXCONV_CLI MAKE_UTF8_LOG SAMPLES_DIR
+// (Python's zipfile reads the page's .zip.)
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -22,7 +23,16 @@ const kTimeoutMs = 60000;
 const kInPagePath = /(^|\s)\//;
 const kSampleLines = ['skip one binary mail.', 'convert 5/6 mail'];
 // mixconv-cli's options for each entry of the page's output list.
-const kCliOptions = {readable: [], original: ['--original']};
+const kCliOptions = {readable: [], original: ['--original'], eml: ['--eml']};
+// Japan Standard Time, in which the CLI dates its files and the page its .zip entries.
+const kZoneOffsetMs = 9 * 60 * 60 * 1000;
+// Each entry of a .zip: its name, its bytes in base64 and its date as [Y, M, D, h, m, s].
+const kReadZip = `
+import base64, json, sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    print(json.dumps([[entry.filename, base64.b64encode(archive.read(entry)).decode(),
+                       list(entry.date_time)] for entry in archive.infolist()]))
+`;
 
 let browser;
 let work;
@@ -126,11 +136,24 @@ async function download(page, downloads) {
     assert.ok(waited < kTimeoutMs, `${name} was not downloaded`);
     await new Promise((resolve) => setTimeout(resolve, 100));
   }
-  return {name, bytes: fs.readFileSync(file)};
+  return {name, file, bytes: fs.readFileSync(file)};
 }
 
-// What mixconv-cli writes for the same log, in its own copy of the files.
-function cliMailbox(files, options) {
+// The files of a download by their names, a .zip's under the name of the folder
+// it holds: {name: {bytes, date}}, a date as [Y, M, D, h, m, s] for a .zip's entry.
+function savedFiles(saved) {
+  if (!saved.name.endsWith('.zip')) {
+    return {[saved.name]: {bytes: saved.bytes}};
+  }
+  const folder = saved.name.slice(0, -'.zip'.length);
+  const entries = JSON.parse(execFileSync('python3', ['-c', kReadZip, saved.file]));
+  return Object.fromEntries(entries.map(([name, bytes, date]) =>
+      [`${folder}/${name}`, {bytes: Buffer.from(bytes, 'base64'), date}]));
+}
+
+// What mixconv-cli writes for the same log, in its own copy of the files:
+// each file it adds beside the log, or in a folder it adds, in the form of savedFiles.
+function cliFiles(files, options) {
   const dir = fs.mkdtempSync(path.join(work, 'cli-'));
   for (const file of files) {
     fs.copyFileSync(file, path.join(dir, path.basename(file)));
@@ -139,7 +162,39 @@ function cliMailbox(files, options) {
   execFileSync(cli, [...options, '--quiet', '--name', kUser.name,
                      '--email', kUser.email, path.join(dir, path.basename(index))],
                {env: {...process.env, TZ: 'JST-9', LC_ALL: 'C.UTF-8'}});
-  return fs.readFileSync(path.join(dir, path.basename(index).replace(/\.mix$/i, '.mbx')));
+  const written = {};
+  for (const name of fs.readdirSync(dir)) {
+    const entry = path.join(dir, name);
+    if (files.some((file) => path.basename(file) === name)) {
+      continue;
+    }
+    if (!fs.statSync(entry).isDirectory()) {
+      written[name] = {bytes: fs.readFileSync(entry)};
+      continue;
+    }
+    for (const inner of fs.readdirSync(entry)) {
+      const file = path.join(entry, inner);
+      const local = new Date(fs.statSync(file).mtimeMs + kZoneOffsetMs);
+      // A .zip dates its entries to the even second below.
+      written[`${name}/${inner}`] = {
+        bytes: fs.readFileSync(file),
+        date: [local.getUTCFullYear(), local.getUTCMonth() + 1, local.getUTCDate(),
+               local.getUTCHours(), local.getUTCMinutes(), local.getUTCSeconds() & ~1],
+      };
+    }
+  }
+  return written;
+}
+
+// The page's download holds the files mixconv-cli writes, names, bytes and dates.
+function assertCliFiles(saved, files, options, what) {
+  const expected = cliFiles(files, options);
+  const got = savedFiles(saved);
+  assert.deepEqual(Object.keys(got).sort(), Object.keys(expected).sort(), what);
+  for (const [name, {bytes, date}] of Object.entries(expected)) {
+    assert.ok(got[name].bytes.equals(bytes), `${what}: ${name} is not the CLI's bytes`);
+    assert.deepEqual(got[name].date, date, `${what}: ${name} is not dated as the CLI's`);
+  }
 }
 
 test('the output list starts on the readable mbox, the first of its entries', async () => {
@@ -153,12 +208,13 @@ test('the output list starts on the readable mbox, the first of its entries', as
   const files = [path.join(samples, 'SAMPLE.MIX'), path.join(samples, 'SAMPLE.TXT')];
   assert.deepEqual(await convert(page, files), kSampleLines);
   const saved = await download(page, downloads);
-  assert.ok(saved.bytes.equals(cliMailbox(files, ['--utf8'])), "not the CLI's readable mbox");
+  assertCliFiles(saved, files, ['--utf8'], 'the readable mbox');
   assert.deepEqual(seen.errors, []);
   await page.close();
 });
 
-test('logs convert to the bytes mixconv-cli writes, for each output', async () => {
+// The files of the .eml folder come as one .zip, under the folder's name.
+test('logs convert to the files mixconv-cli writes, for each output', async () => {
   execFileSync(makeUtf8Log, [path.join(work, 'UTF8')]);
   const logs = {
     sample: {files: [path.join(samples, 'SAMPLE.TXT'), path.join(samples, 'SAMPLE.MIX')],
@@ -173,9 +229,7 @@ test('logs convert to the bytes mixconv-cli writes, for each output', async () =
       if (log.lines) {
         assert.deepEqual(lines, log.lines);
       }
-      const saved = await download(page, downloads);
-      assert.equal(saved.name, path.basename(log.files.find((f) => /\.mix$/i.test(f))).replace(/\.mix$/i, '.mbx'));
-      assert.ok(saved.bytes.equals(cliMailbox(log.files, options)), `${what}, ${output}: not the CLI's bytes`);
+      assertCliFiles(await download(page, downloads), log.files, options, `${what}, ${output}`);
       const rows = await page.$$eval('table tbody tr', (tr) => tr.map((row) => row.textContent));
       assert.equal(rows.length, log.mails, what);
       assert.ok(rows.some((row) => row.includes(log.subject)), `${what}: ${log.subject} is not listed`);
@@ -191,7 +245,7 @@ test('a log picked as Mail.Mix and Mail.Txt converts to Mail.mbx, its lines nami
   assert.deepEqual(await convert(page, files), kSampleLines);
   const saved = await download(page, downloads);
   assert.equal(saved.name, 'Mail.mbx');
-  assert.ok(saved.bytes.equals(cliMailbox(files, [])), "not the CLI's bytes");
+  assertCliFiles(saved, files, [], 'Mail.Mix');
   assert.deepEqual(seen.errors, []);
   await page.close();
 });
