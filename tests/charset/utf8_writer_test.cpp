@@ -217,9 +217,23 @@ TEST(Utf8MailWriterTest, LinesInPartsAreWrittenAsOne) {
             "Subject: =?UTF-8?B?5bGx?=\n =?UTF-8?B?55Sw?=\n");
 }
 
-TEST(MessageIdHashTest, IsFnv1aWithItsPublishedResults) {
-  EXPECT_EQ(Fnv1a64(kFnv1aOffsetBasis, "a"), 0xAF63DC4C8601EC8CU);
-  EXPECT_EQ(Fnv1a64(kFnv1aOffsetBasis, "foobar"), 0x85944171F73967E8U);
+// Words are assembled across pieces: every split of the bytes gives one ID.
+TEST(MessageIdHashTest, TheSameBytesInAnyPiecesGiveOneId) {
+  const std::string bytes = "Subject: 21 bytes of\0";
+  MessageIdHash whole;
+  whole.Add(bytes);
+  for (std::size_t first = 0; first <= bytes.size(); ++first) {
+    for (std::size_t second = first; second <= bytes.size(); ++second) {
+      MessageIdHash pieces;
+      pieces.Add(std::string_view(bytes).substr(0, first));
+      pieces.Add(std::string_view(bytes).substr(first, second - first));
+      pieces.Add(std::string_view(bytes).substr(second));
+      ASSERT_EQ(pieces.Id(), whole.Id()) << first << " " << second;
+    }
+  }
+  MessageIdHash shorter;
+  shorter.Add(std::string_view(bytes).substr(0, bytes.size() - 1));
+  EXPECT_NE(shorter.Id(), whole.Id());
 }
 
 struct MailParts {
