@@ -5,7 +5,8 @@
 #   ./dev.sh test    the whole test suite, in the dev and the sanitizer builds
 #   ./dev.sh bench   throughput and memory figures from the release build
 #   ./dev.sh fuzz [SECONDS]   the libFuzzer target, from the seed corpus (default 60 s)
-#   ./dev.sh windows mixconv-cli.exe and its tests cross-built for Windows, run under wine
+#   ./dev.sh windows mixconv-cli.exe, mixconv.exe and their tests cross-built for Windows,
+#                    run under wine
 #   ./dev.sh package the Debian package of both programs, in build/package/
 #   ./dev.sh web     the converter as one HTML page, build/web/mixconv.html
 set -euo pipefail
@@ -99,7 +100,7 @@ run_fuzzer() {
     -artifact_prefix=build/fuzz/ "$corpus" fuzz/corpus
 }
 
-# mixconv-cli.exe and the tests under wine; wine makes its prefix on first use,
+# The Windows programs and their tests under wine; wine makes its prefix on first use,
 # which takes a while, so that happens before anything waits for it.
 run_windows_tests() {
   WINEDEBUG=-all wineboot --init
