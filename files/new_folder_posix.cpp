@@ -126,8 +126,12 @@ NewFolder::~NewFolder() { Discard(); }
 
 void NewFolder::Discard() {
   if (!name_.empty()) {
+    // An empty folder goes without being read, which would take a descriptor:
+    // the run may have failed for want of one.
     std::error_code ignored;
-    fs::remove_all(FilePath(name_), ignored);
+    if (!fs::remove(FilePath(name_), ignored)) {
+      fs::remove_all(FilePath(name_), ignored);
+    }
     UnfinishedFolder.store(nullptr);
     name_.clear();
   }

@@ -309,6 +309,49 @@ TEST_F(FolderDestinationsTest, ARunThatStopsEarlyKeepsItsWholeMailsAndSaysWhere)
   }
 }
 
+// The run's descriptors run out where the folder opens, or its first file: a
+// line says what failed, and what the run kept.
+TEST_F(FolderDestinationsTest, AFolderOrFileThatCannotBeOpenedIsReported) {
+  // Standard streams, index and text file: the folder's descriptor is the next.
+  constexpr rlim_t kFolderDescriptor = 5;
+  const struct {
+    const char* what;
+    rlim_t descriptors;
+    std::string err;  // after "mixconv-cli: "
+    const char* out;
+    const char* folder;  // what the run left beside the log
+  } cases[] = {
+      {"the folder", kFolderDescriptor, "LOG$ folder open failed.\n", "", nullptr},
+      {"its first file", kFolderDescriptor + 1,
+       "file write error.\nmixconv-cli: the run stopped early; the mails it converted (0) are in "
+       "LOG.partial$.\n",
+       "convert 0/2 mail\n", "LOG.partial$"},
+  };
+  for (const FolderKind& destination : kFolderKinds) {
+    for (const auto& [what, descriptors, err, out, folder] : cases) {
+      const auto named = [&](std::string text) {
+        return text.replace(text.find('$'), 1, destination.extension);
+      };
+      Mails(2).WriteFiles(Path("LOG"));
+      const CliRun run = RunCli({destination.option, "LOG"}, [descriptors = descriptors] {
+        ::close_range(3, ~0U, 0);
+        const rlimit limit{descriptors, descriptors};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+      });
+      EXPECT_EQ(run.status, kExitIncomplete) << what;
+      EXPECT_EQ(run.err, "mixconv-cli: " + named(err)) << what;
+      EXPECT_EQ(run.out, out) << what;
+      std::vector<std::string> left = {"LOG.MIX", "LOG.TXT"};
+      if (folder != nullptr) {
+        left.push_back(named(folder));
+        EXPECT_TRUE(MailFiles(named(folder), destination).empty()) << what;
+      }
+      EXPECT_EQ(DirectoryNames(dir_.path()), left) << what;
+      Clear();
+    }
+  }
+}
+
 // Signals that stop a process take the unfinished folder with them; one that a
 // killed run left goes with the next run of the same log.
 TEST_F(FolderDestinationsTest, AStoppedRunLeavesNoFolderAndAKilledRunsFolderGoesNextTime) {
