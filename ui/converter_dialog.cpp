@@ -55,8 +55,7 @@ void ConvertAs(int entry, const ConversionRequest& request) {
       ConvertToMailbox(request, MessageForm::Readable);
       return;
     case IDS_OUTPUT_ORIGINAL_MBOX:
-      ConvertMailLog(request.programName, request.indexPath, request.fullName,
-                     request.mailAddress);
+      ConvertMailLog(request.programName, request.indexPath, request.fullName, request.mailAddress);
       return;
     case IDS_OUTPUT_EML_FOLDER:
       ConvertLog(request, MessageForm::Readable, Destination::EmlFolder);

@@ -12,12 +12,14 @@
 #include "charset/cp932_decoder.h"
 #include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
-#include "job/mailbox_job.h"
 #include "engine/line_text.h"
+#include "job/mailbox_job.h"
 
 namespace {
 
 constexpr char kProgramName[] = "mixconv";
+constexpr std::string_view kSubjectField = "Subject: ";
+constexpr std::string_view kGatewayFromField = "From: ";
 
 // The page's output list, by its entries' values.
 struct PageOutput {
@@ -30,8 +32,6 @@ constexpr PageOutput kPageOutputs[] = {
     {"original", mixconv::MessageForm::Original, mixconv::Destination::Mbox},
     {"eml", mixconv::MessageForm::Readable, mixconv::Destination::EmlFolder},
 };
-constexpr std::string_view kSubjectField = "Subject: ";
-constexpr std::string_view kGatewayFromField = "From: ";
 
 // clang-format off
 EM_JS(void, PostLine, (const char* text), { postLine(UTF8ToString(text)); });
@@ -113,22 +113,21 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
                                                      const char* mailAddress, const char* output) {
   PageReport report;
   mixconv::ActiveResultLog = &report;
-  const auto* chosen = std::find_if(std::begin(kPageOutputs), std::end(kPageOutputs),
-                                    [output](const PageOutput& page) { return page.value == output; });
+  const auto* chosen =
+      std::find_if(std::begin(kPageOutputs), std::end(kPageOutputs),
+                   [output](const PageOutput& page) { return page.value == output; });
   mixconv::Cp932Text name;
   mixconv::Cp932Text address;
-  if (chosen == std::end(kPageOutputs)) {
-    mixconv::ReportLine((std::string(kProgramName) + ": no such output: " + output).c_str());
-    PostOutcome(0, 0, 0);
-  } else if (Encode("name", fullName, name) && Encode("e-mail", mailAddress, address)) {
+  if (chosen != std::end(kPageOutputs) && Encode("name", fullName, name) &&
+      Encode("e-mail", mailAddress, address)) {
     const bool readable = chosen->form == mixconv::MessageForm::Readable;
     mixconv::Utf8MailWriter utf8Writer(kProgramName);
     ListingWriter writer(readable ? static_cast<mixconv::MailWriter&>(utf8Writer)
                                   : mixconv::VerbatimMailWriter());
-    const mixconv::ConversionOutcome outcome = mixconv::ConvertLog(
-        {kProgramName, indexPath, name.bytes.c_str(), address.bytes.c_str(),
-         mixconv::ServiceMailDomain, &writer},
-        chosen->form, chosen->destination);
+    const mixconv::ConversionOutcome outcome =
+        mixconv::ConvertLog({kProgramName, indexPath, name.bytes.c_str(), address.bytes.c_str(),
+                             mixconv::ServiceMailDomain, &writer},
+                            chosen->form, chosen->destination);
     PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
   } else {
     PostOutcome(0, 0, 0);

@@ -138,9 +138,9 @@ function removeTree(FS, path) {
 // As bytes: a file written in one piece holds a copy of the engine's Int8Array
 // memory, whose bytes from 0x80 up read as negative numbers.
 function fileBytes(FS, path) {
-  const {node} = FS.lookupPath(path);
-  return node.contents ? new Uint8Array(node.contents.buffer, node.contents.byteOffset, node.usedBytes)
-                       : new Uint8Array(0);
+  const {contents, usedBytes} = FS.lookupPath(path).node;
+  return contents ? new Uint8Array(contents.buffer, contents.byteOffset, usedBytes)
+                  : new Uint8Array(0);
 }
 
 // The folder's files, each dated as on disk, which is its mail's date.

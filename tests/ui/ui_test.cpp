@@ -103,17 +103,18 @@ TEST(DialogTemplateTest, TheOutputListOffersEveryOutputReadableMboxFirst) {
   auto* output = Control<QComboBox>(dialog, "IDC_OUTPUT");
   EXPECT_FALSE(output->isEditable());
   const QRect rect = DialogUnits(dialog.font()).ToPixels(QRect(7, 126, 221, 60));
-  EXPECT_EQ(output->geometry(), QRect(rect.topLeft(), QSize(rect.width(), output->sizeHint().height())));
+  EXPECT_EQ(output->geometry(),
+            QRect(rect.topLeft(), QSize(rect.width(), output->sizeHint().height())));
   EXPECT_LE(output->sizeHint().width(), output->width()) << "an entry is cut";
   EXPECT_LE(output->geometry().bottom(), dialog.height());
   QStringList entries;
   for (int i = 0; i < output->count(); ++i) {
     entries.append(output->itemText(i));
   }
-  EXPECT_EQ(entries, (QStringList{"mbox (UTF-8, Thunderbird など今のメールソフト用)",
-                                  "元の形式の mbox (以前の変換と同じ)",
-                                  ".eml ファイル (1 通 1 ファイル, Outlook・Windows メール用)",
-                                  "Maildir"}));
+  EXPECT_EQ(entries,
+            (QStringList{"mbox (UTF-8, Thunderbird など今のメールソフト用)",
+                         "元の形式の mbox (以前の変換と同じ)",
+                         ".eml ファイル (1 通 1 ファイル, Outlook・Windows メール用)", "Maildir"}));
   EXPECT_EQ(output->currentIndex(), 0);
   EXPECT_EQ(output->currentData().toInt(), IDS_OUTPUT_READABLE_MBOX);
 }
