@@ -6,7 +6,8 @@
   gui_test.py convert PREFIX MIXCONV_EXE GUI_PROBE_EXE SAMPLES_DIR
       a Japanese path, name and address pasted in, Enter, the result log's lines
       and the mailbox for the readable and the original form; Esc hides the
-      result log, its OK ends the program
+      result log, the system menu's last entry opens the about box, the result
+      log's OK ends the program
 """
 import os
 import shutil
@@ -18,6 +19,7 @@ from pathlib import Path
 
 MAIN_TITLE = "mixconv"
 RESULT_TITLE = "変換結果"
+ABOUT_TITLE = "ﾊﾞｰｼﾞｮﾝ情報 mixconv"
 IDC_MIX_PATH = 1000
 IDC_USER_NAME = 1002
 IDC_MAIL_ADDRESS = 1003
@@ -225,6 +227,14 @@ def convert(template, mixconv, probe, samples):
             session.keys(RESULT_TITLE, "Escape")
             wait_for("Esc to hide the result log",
                      lambda: (session.result_log() or [None])[0] == "hidden")
+
+            # wine puts an entry of its own in every system menu: the about entry
+            # is found as the menu's last, Up from its first.
+            session.keys(MAIN_TITLE, "alt+space")
+            session.keys(MAIN_TITLE, "Up", "Return")
+            wait_for("the about box from the system menu", lambda: session.x_window(ABOUT_TITLE))
+            session.keys(ABOUT_TITLE, "Return")
+            wait_for("OK to close the about box", lambda: not session.x_window(ABOUT_TITLE))
 
             session.probe("focus", MAIN_TITLE, IDC_OUTPUT)
             session.keys(MAIN_TITLE, "Down")
