@@ -19,7 +19,7 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev
   desktop-file-utils man-db)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The GUI test drives mixconv.exe on an Xvfb of its own, its dialogs in a Japanese font.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xdotool xclip
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis xvfb xdotool xclip
   fonts-ipafont-gothic fonts-wine)
 PACKAGE_PACKAGES=(dpkg-dev file)
 WEB_PACKAGES=(emscripten)
