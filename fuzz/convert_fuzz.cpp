@@ -18,7 +18,6 @@
 #include <string_view>
 #include <vector>
 
-#include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
 #include "job/mailbox_job.h"
 
@@ -53,16 +52,11 @@ class Lines final : public mixconv::ReportTarget {
   std::vector<std::string> lines;
 };
 
-// Checks every synthesised header line on its way to the real writer.
-class CheckingWriter final : public mixconv::MailWriter {
+// Checks every synthesised header line on its way to the writer.
+class CheckingObserver final : public mixconv::MailObserver {
  public:
-  explicit CheckingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
-
-  void BeginMail(const mixconv::MailStart& start, mixconv::MessageSink& out) override {
-    inner_.BeginMail(start, out);
-  }
-
-  void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MessageSink& out) override {
+  void BeginMail(const mixconv::MailStart&) override {}
+  void HeaderLine(const mixconv::HeaderLineView& line) override {
     // A part that more of the line follows has no line end; the last part ends in one.
     const std::string_view bytes = line.bytes;
     const std::size_t lineEnd = line.continues ? 0 : 2;
@@ -77,17 +71,9 @@ class CheckingWriter final : public mixconv::MailWriter {
               "address span outside its line", bytes);
       }
     }
-    inner_.WriteHeaderLine(line, out);
   }
-  void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MessageSink& out) override {
-    inner_.WriteCopiedLine(line, out);
-  }
-  void EndMail(const mixconv::MailEnd& end, mixconv::MessageSink& out) override {
-    inner_.EndMail(end, out);
-  }
-
- private:
-  mixconv::MailWriter& inner_;
+  void CopiedLine(const mixconv::CopiedLine&) override {}
+  void EndMail(const mixconv::MailEnd&) override {}
 };
 
 std::string WorkDirectory;
@@ -171,15 +157,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteFile(base + ".mbx", kEarlierMailbox);
   }
 
-  static mixconv::Utf8MailWriter utf8Writer("fuzz");
-  CheckingWriter writer(utf8 ? static_cast<mixconv::MailWriter&>(utf8Writer)
-                             : mixconv::VerbatimMailWriter());
+  CheckingObserver checks;
   Lines report;
   mixconv::ActiveResultLog = &report;
   const auto convert = [&] {
-    return mixconv::ConvertToMailbox(
-        {"fuzz", base.c_str(), "N", "U", mixconv::ServiceMailDomain, &writer},
-        utf8 ? mixconv::MessageForm::Readable : mixconv::MessageForm::Original);
+    return mixconv::ConvertLog(
+        {"fuzz", base.c_str(), "N", "U"},
+        utf8 ? mixconv::MessageForm::Readable : mixconv::MessageForm::Original,
+        mixconv::Destination::Mbox, &checks);
   };
   const std::size_t textSize = input.size() - indexLength;
   const mixconv::ConversionOutcome outcome =

@@ -9,6 +9,7 @@
 #include "destinations/maildir_folder.h"
 #include "destinations/message_folder.h"
 #include "engine/report.h"
+#include "job/observed_writer.h"
 
 namespace mixconv {
 
@@ -52,7 +53,7 @@ std::string_view Refusal(MessageForm form, Destination destination) {
 }
 
 ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
-                             Destination destination) {
+                             Destination destination, MailObserver* observer) {
   const std::string_view refusal = Refusal(form, destination);
   if (!refusal.empty()) {
     ReportFailure(kRefusedFormat, request.programName, std::string(refusal).c_str());
@@ -61,8 +62,12 @@ ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
   const bool readable = form == MessageForm::Readable;
   std::optional<Utf8MailWriter> utf8Writer;
   ConversionRequest withWriter = request;
-  if (withWriter.writer == nullptr && readable) {
-    withWriter.writer = &utf8Writer.emplace(request.programName);
+  if (withWriter.writer == nullptr) {
+    withWriter.writer = readable ? &utf8Writer.emplace(request.programName) : &VerbatimMailWriter();
+  }
+  std::optional<ObservedWriter> observed;
+  if (observer != nullptr) {
+    withWriter.writer = &observed.emplace(*withWriter.writer, *observer);
   }
   if (const FolderLayout* layout = LayoutOf(destination)) {
     MessageFolder folder(*layout);

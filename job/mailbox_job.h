@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/convert.h"
+#include "job/mail_observer.h"
 
 namespace mixconv {
 
@@ -25,10 +26,11 @@ enum class Destination {
 std::string_view Refusal(MessageForm form, Destination destination);
 
 // Converts the log into destination. request.writer, when set, writes the
-// messages in place of the form's own writer (one that wraps it, say). A pair
-// that Refusal refuses is reported and converts nothing.
+// messages in place of the form's own writer; observer, when given, sees every
+// mail as it is written. A pair that Refusal refuses is reported and converts
+// nothing.
 ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
-                             Destination destination);
+                             Destination destination, MailObserver* observer = nullptr);
 
 // ConvertLog into NAME.mbx.
 ConversionOutcome ConvertToMailbox(const ConversionRequest& request, MessageForm form);

@@ -10,9 +10,8 @@
 #include <QMimeData>
 #include <QPushButton>
 
-#include "charset/cp932.h"
 #include "engine/convert.h"
-#include "job/mailbox_job.h"
+#include "job/user_conversion.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_builder.h"
 #include "ui/index_path.h"
@@ -33,11 +32,6 @@ constexpr UINT IDM_ABOUTBOX = 0x0010;
 constexpr WPARAM kSysCommandMask = 0xFFF0;
 #endif
 
-void ReportError(const QString& what) {
-  ReportLine(
-      QStringLiteral("%1: %2").arg(QLatin1String(kProgramName), what).toLocal8Bit().constData());
-}
-
 // The dropped file when it is a mail index or its text file partner.
 QString DroppedLogFile(const QMimeData* data) {
   const QList<QUrl> urls = data->urls();
@@ -48,21 +42,17 @@ QString DroppedLogFile(const QMimeData* data) {
   return IndexPathFor(path).isEmpty() ? QString() : path;
 }
 
-// The conversion that an entry of the output list stands for.
-void ConvertAs(int entry, const ConversionRequest& request) {
+// The output that an entry of the output list stands for.
+Output OutputOf(int entry) {
   switch (entry) {
     case IDS_OUTPUT_READABLE_MBOX:
-      ConvertToMailbox(request, MessageForm::Readable);
-      return;
+      return Output::ReadableMbox;
     case IDS_OUTPUT_ORIGINAL_MBOX:
-      ConvertMailLog(request.programName, request.indexPath, request.fullName, request.mailAddress);
-      return;
+      return Output::OriginalMbox;
     case IDS_OUTPUT_EML_FOLDER:
-      ConvertLog(request, MessageForm::Readable, Destination::EmlFolder);
-      return;
+      return Output::EmlFolder;
     case IDS_OUTPUT_MAILDIR:
-      ConvertLog(request, MessageForm::Readable, Destination::Maildir);
-      return;
+      return Output::Maildir;
   }
   qFatal("mixconv: output entry %d converts to nothing", entry);
 }
@@ -99,18 +89,10 @@ void ConverterDialog::accept() {
 #else
   const QByteArray path = QFile::encodeName(m_editPath->text());
 #endif
-  const Cp932Text mail = EncodeCp932(m_editMail->text().toStdString(), "UTF-8");
-  const Cp932Text name = EncodeCp932(m_editName->text().toStdString(), "UTF-8");
-  // The mailbox holds Shift_JIS only: a field it cannot hold is reported, not mangled.
-  for (const auto& [field, text] : {std::pair{"name", &name}, std::pair{"e-mail", &mail}}) {
-    if (!text->ok()) {
-      ReportError(
-          QStringLiteral("%1: %2").arg(QLatin1String(field), QString::fromStdString(text->error)));
-      return;
-    }
-  }
-  ConvertAs(m_output->currentData().toInt(),
-            {kProgramName, path.constData(), name.bytes.c_str(), mail.bytes.c_str()});
+  ConvertForUser(
+      kProgramName,
+      {path.toStdString(), m_editName->text().toStdString(), m_editMail->text().toStdString()},
+      OutputOf(m_output->currentData().toInt()));
 }
 
 void ConverterDialog::OnBrowse() {

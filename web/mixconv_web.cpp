@@ -8,12 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "charset/cp932.h"
 #include "charset/cp932_decoder.h"
-#include "charset/utf8_mail_writer.h"
 #include "engine/convert.h"
 #include "engine/line_text.h"
-#include "job/mailbox_job.h"
+#include "job/user_conversion.h"
 
 namespace {
 
@@ -24,13 +22,12 @@ constexpr std::string_view kGatewayFromField = "From: ";
 // The page's output list, by its entries' values.
 struct PageOutput {
   std::string_view value;
-  mixconv::MessageForm form;
-  mixconv::Destination destination;
+  mixconv::Output output;
 };
 constexpr PageOutput kPageOutputs[] = {
-    {"readable", mixconv::MessageForm::Readable, mixconv::Destination::Mbox},
-    {"original", mixconv::MessageForm::Original, mixconv::Destination::Mbox},
-    {"eml", mixconv::MessageForm::Readable, mixconv::Destination::EmlFolder},
+    {"readable", mixconv::Output::ReadableMbox},
+    {"original", mixconv::Output::OriginalMbox},
+    {"eml", mixconv::Output::EmlFolder},
 };
 
 // clang-format off
@@ -49,20 +46,17 @@ class PageReport final : public mixconv::ReportTarget {
   }
 };
 
-// Writes through to the mailbox's writer and tells the page each mail's date,
-// sender and subject, in Unicode, so that the user sees what the file holds.
-class ListingWriter final : public mixconv::MailWriter {
+// Tells the page each mail's date, sender and subject, in Unicode, so that the
+// user sees what the download holds.
+class MailListing final : public mixconv::MailObserver {
  public:
-  explicit ListingWriter(mixconv::MailWriter& inner) : inner_(inner) {}
-
-  void BeginMail(const mixconv::MailStart& start, mixconv::MessageSink& out) override {
+  void BeginMail(const mixconv::MailStart& start) override {
     time_ = start.time;
     sender_.clear();
     subject_.clear();
-    inner_.BeginMail(start, out);
   }
 
-  void WriteHeaderLine(const mixconv::HeaderLineView& line, mixconv::MessageSink& out) override {
+  void HeaderLine(const mixconv::HeaderLineView& line) override {
     const bool firstPart = !lineContinues_;
     lineContinues_ = line.continues;
     if (firstPart && line.field == mixconv::HeaderField::Subject && subject_.empty()) {
@@ -71,41 +65,28 @@ class ListingWriter final : public mixconv::MailWriter {
       const mixconv::AddressSpan& from = line.addresses.front();
       sender_ = Text(from.displayName.empty() ? from.address : from.displayName);
     }
-    inner_.WriteHeaderLine(line, out);
   }
 
   // Mail from the Internet gateway names its sender in its own header lines.
-  void WriteCopiedLine(const mixconv::CopiedLine& line, mixconv::MessageSink& out) override {
+  void CopiedLine(const mixconv::CopiedLine& line) override {
     if (line.fromGateway && sender_.empty() && line.bytes.starts_with(kGatewayFromField)) {
       sender_ = Text(mixconv::WithoutLineEnd(line.bytes.substr(kGatewayFromField.size())));
     }
-    inner_.WriteCopiedLine(line, out);
   }
 
-  void EndMail(const mixconv::MailEnd& end, mixconv::MessageSink& out) override {
-    inner_.EndMail(end, out);
+  void EndMail(const mixconv::MailEnd&) override {
     PostMail(time_, sender_.c_str(), subject_.c_str());
   }
 
  private:
   std::string Text(std::string_view cp932) { return std::string(decoder_.Decode(cp932, true)); }
 
-  mixconv::MailWriter& inner_;
   mixconv::Cp932Decoder decoder_;
   std::int32_t time_ = 0;
   std::string sender_;
   std::string subject_;
   bool lineContinues_ = false;
 };
-
-// The mailbox holds Shift_JIS only: a field it cannot hold is reported, not mangled.
-bool Encode(const char* field, const char* utf8, mixconv::Cp932Text& text) {
-  text = mixconv::EncodeCp932(utf8, "UTF-8");
-  if (!text.ok()) {
-    mixconv::ReportLine((std::string(kProgramName) + ": " + field + ": " + text.error).c_str());
-  }
-  return text.ok();
-}
 
 }  // namespace
 
@@ -116,22 +97,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
   const auto* chosen =
       std::find_if(std::begin(kPageOutputs), std::end(kPageOutputs),
                    [output](const PageOutput& page) { return page.value == output; });
-  mixconv::Cp932Text name;
-  mixconv::Cp932Text address;
-  if (chosen != std::end(kPageOutputs) && Encode("name", fullName, name) &&
-      Encode("e-mail", mailAddress, address)) {
-    const bool readable = chosen->form == mixconv::MessageForm::Readable;
-    mixconv::Utf8MailWriter utf8Writer(kProgramName);
-    ListingWriter writer(readable ? static_cast<mixconv::MailWriter&>(utf8Writer)
-                                  : mixconv::VerbatimMailWriter());
-    const mixconv::ConversionOutcome outcome =
-        mixconv::ConvertLog({kProgramName, indexPath, name.bytes.c_str(), address.bytes.c_str(),
-                             mixconv::ServiceMailDomain, &writer},
-                            chosen->form, chosen->destination);
-    PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
-  } else {
-    PostOutcome(0, 0, 0);
-  }
+  MailListing listing;
+  const mixconv::ConversionOutcome outcome =
+      chosen == std::end(kPageOutputs)
+          ? mixconv::ConversionOutcome{-1, 0, 0, false}
+          : mixconv::ConvertForUser(kProgramName, {indexPath, fullName, mailAddress},
+                                    chosen->output, &listing);
+  PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
   mixconv::ActiveResultLog = nullptr;
 }
 

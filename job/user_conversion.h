@@ -1,0 +1,35 @@
+// The conversion as the desktop programs and the web page offer it: the fields
+// the user typed and the entry picked in the output list. One place for what
+// every such front end would otherwise repeat.
+#pragma once
+
+#include <string>
+
+#include "engine/convert.h"
+#include "job/mail_observer.h"
+
+namespace mixconv {
+
+// The output list's entries, in its order; the first is what a user gets
+// without choosing.
+enum class Output {
+  ReadableMbox,
+  OriginalMbox,  // the original converter's call, to match older conversions
+  EmlFolder,
+  Maildir,
+};
+
+// As the user typed them, in UTF-8; the path as the engine takes it.
+struct UserFields {
+  std::string indexPath;
+  std::string fullName;
+  std::string mailAddress;
+};
+
+// The name and the address go to the messages in code page 932: one that it
+// cannot hold is reported ("PROGRAM: name: why") and nothing is converted
+// (result -1). observer, when given, sees every mail as it is written.
+ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields, Output output,
+                                 MailObserver* observer = nullptr);
+
+}  // namespace mixconv
