@@ -5,8 +5,8 @@
 #   ./dev.sh test    the whole test suite, in the dev and the sanitizer builds
 #   ./dev.sh bench   throughput and memory figures from the release build
 #   ./dev.sh fuzz [SECONDS]   the libFuzzer target, from the seed corpus (default 60 s)
-#   ./dev.sh windows mixconv-cli.exe, mixconv.exe and their tests cross-built for Windows,
-#                    run under wine
+#   ./dev.sh windows mixconv-cli.exe, mixconv.exe, the zip and the installer for Windows,
+#                    with their tests under wine
 #   ./dev.sh package the Debian package of both programs, in build/package/
 #   ./dev.sh web     the converter as one HTML page, build/web/mixconv.html
 set -euo pipefail
