@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 
+#include "charset/report_text.h"
 #include "ui/dialog_builder.h"
 
 namespace mixconv::ui {
@@ -11,9 +12,8 @@ ResultLogDialog::ResultLogDialog() {
   m_list = findChild<QListWidget*>(QStringLiteral("IDC_RESULT_LIST"));
 }
 
-// Lines carry file paths, so they are in the platform's 8-bit encoding.
 int ResultLogDialog::AddLine(const char* text) {
-  m_list->addItem(QString::fromLocal8Bit(text));
+  m_list->addItem(QString::fromStdString(ReportTextUtf8(text)));
   return 0;
 }
 
