@@ -5,19 +5,6 @@
 
 namespace mixconv {
 
-namespace {
-
-bool IsUtf8(std::string_view text) {
-  while (!text.empty()) {
-    if (!TakeCodePoint(text)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string ReportTextUtf8(std::string_view line) {
   if (IsUtf8(line)) {
     return std::string(line);

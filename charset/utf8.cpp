@@ -81,4 +81,13 @@ std::optional<char32_t> TakeCodePoint(std::string_view& text) {
   return codePoint;
 }
 
+bool IsUtf8(std::string_view text) {
+  while (!text.empty()) {
+    if (!TakeCodePoint(text)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace mixconv

@@ -14,4 +14,7 @@ std::size_t WriteUtf8(char32_t codePoint, char* out);
 // does not start with well-formed UTF-8 (no overlong forms, no surrogates).
 std::optional<char32_t> TakeCodePoint(std::string_view& text);
 
+// True when all of text is well-formed UTF-8.
+bool IsUtf8(std::string_view text);
+
 }  // namespace mixconv

@@ -113,15 +113,6 @@ bool AppendDecoded(const EncodedWord& word, std::string& out) {
   return word.encoding == 'q' && AppendQuoted(word.text, out);
 }
 
-bool IsUtf8(std::string_view text) {
-  while (!text.empty()) {
-    if (!TakeCodePoint(text)) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<std::string> DecodeHeaderText(std::string_view value) {
