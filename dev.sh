@@ -20,7 +20,7 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The GUI test drives mixconv.exe on an Xvfb of its own, its dialogs in a Japanese font.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis xvfb xdotool xclip
-  fonts-ipafont-gothic fonts-wine)
+  python3-xlib fonts-ipafont-gothic fonts-wine)
 PACKAGE_PACKAGES=(dpkg-dev file)
 WEB_PACKAGES=(emscripten)
 # The browser tests' Chromium; their driver, puppeteer-core, comes from npm.

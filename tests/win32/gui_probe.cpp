@@ -4,6 +4,7 @@
 //                                        line of the window's list box
 //   gui_probe text TITLE CONTROL_ID      prints the control's text
 //   gui_probe focus TITLE CONTROL_ID     moves the dialog's focus to the control
+//   gui_probe click TITLE CONTROL_ID     presses the button without waiting for what it opens
 // Exit code 2: no window has that title (yet); 1: a usage error.
 #include <windows.h>
 
@@ -70,6 +71,12 @@ int main() {
     text.resize(static_cast<std::size_t>(
         SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     WriteUtf8(text + L"\n");
+    return 0;
+  }
+  if (action == L"click") {
+    // Posted: a button that opens a modal dialog answers only when that dialog closes.
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
     return 0;
   }
   if (action == L"focus") {

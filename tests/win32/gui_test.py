@@ -4,10 +4,12 @@
   gui_test.py make-prefix PREFIX
       a wine prefix that shows the dialogs' Japanese, for each GUI test to copy
   gui_test.py convert PREFIX MIXCONV_EXE GUI_PROBE_EXE SAMPLES_DIR
-      a Japanese path, name and address pasted in, Enter, the result log's lines
-      and the mailbox for the readable and the original form; Esc hides the
-      result log, the system menu's last entry opens the about box, the result
-      log's OK ends the program
+      a Japanese path pasted into the Open-file dialog lands in the path field;
+      a text file dropped on the dialog puts its index's path there; a Japanese
+      name and address pasted in, Enter, the result log's lines and the mailbox
+      for the readable and the original form; Esc hides the result log, the
+      system menu's last entry opens the about box, the result log's OK ends the
+      program
 """
 import os
 import shutil
@@ -15,12 +17,18 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 from pathlib import Path
 
 MAIN_TITLE = "mixconv"
 RESULT_TITLE = "変換結果"
 ABOUT_TITLE = "ﾊﾞｰｼﾞｮﾝ情報 mixconv"
+# Wine's own, in English as LANG is C.
+OPEN_TITLE = "Open"
+# Its file name box.
+OPEN_FILE_NAME = 1152
 IDC_MIX_PATH = 1000
+IDC_BROWSE = 1001
 IDC_USER_NAME = 1002
 IDC_MAIL_ADDRESS = 1003
 IDC_OUTPUT = 1004
@@ -34,6 +42,8 @@ JAPANESE_FONT = "IPAPGothic"
 FONT_SUBSTITUTES = ["MS Shell Dlg", "MS Shell Dlg 2", "MS UI Gothic", "ＭＳ Ｐゴシック"]
 WINE_FONTS = Path("/usr/share/wine/fonts")
 WAIT_SECONDS = 60
+SYSTEM_PYTHON = "/usr/bin/python3"
+XDND_SOURCE = Path(__file__).with_name("xdnd_drop.py")
 
 
 class Failure(Exception):
@@ -153,10 +163,10 @@ class Session:
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], env=self.env, check=True,
                        timeout=30)
 
-    def text(self, control):
-        return (self.probe("text", MAIN_TITLE, control) or [""])[0]
+    def text(self, control, title=MAIN_TITLE):
+        return (self.probe("text", title, control) or [""])[0]
 
-    def paste(self, control, text):
+    def paste(self, control, text, title=MAIN_TITLE):
         """Through the clipboard: typed Japanese loses characters on a loaded machine."""
         if self.clipboard is not None:
             self.clipboard.terminate()
@@ -169,14 +179,27 @@ class Session:
 
         # Keys sent in the first seconds of a window are lost: paste until the text is there.
         def pasted():
-            self.probe("focus", MAIN_TITLE, control)
-            self.keys(MAIN_TITLE, "ctrl+v")
-            return self.text(control) == text
+            self.probe("focus", title, control)
+            self.keys(title, "ctrl+v")
+            return self.text(control, title) == text
 
         wait_for(f"{text!r} in control {control}", pasted)
 
     def result_log(self):
         return self.probe("state", RESULT_TITLE)
+
+    def drop(self, window, path):
+        """As a file manager drops a file, through XDND: wine turns it into WM_DROPFILES."""
+        # Its own X client, as python3-xlib is the system Python's.
+        done = subprocess.run([SYSTEM_PYTHON, str(XDND_SOURCE), self.env["DISPLAY"], window,
+                               "file://" + urllib.parse.quote(str(path))],
+                              capture_output=True, text=True, timeout=WAIT_SECONDS * 2)
+        if done.returncode != 0:
+            raise Failure(f"the drop of {path.name} failed: {done.stderr}")
+
+
+def dos_path(path):
+    return "Z:" + str(path).replace("/", "\\")
 
 
 def expect(what, actual, expected):
@@ -218,7 +241,20 @@ def convert(template, mixconv, probe, samples):
             wait_for("the main dialog under wine", lambda: session.probe("text", MAIN_TITLE,
                                                                           IDC_MIX_PATH))
             expect("the result log before OK", session.result_log(), ["hidden"])
-            session.paste(IDC_MIX_PATH, "Z:" + str(log / "メール.MIX").replace("/", "\\"))
+
+            browsed = dos_path(log / "参照.MIX")
+            session.probe("click", MAIN_TITLE, IDC_BROWSE)
+            wait_for("the Open-file dialog", lambda: session.x_window(OPEN_TITLE))
+            session.paste(OPEN_FILE_NAME, browsed, OPEN_TITLE)
+            session.keys(OPEN_TITLE, "Return")
+            wait_for("Enter to close the Open-file dialog",
+                     lambda: not session.x_window(OPEN_TITLE))
+            wait_for(f"the path chosen in the Open-file dialog, {browsed!r}, in the path field",
+                     lambda: session.text(IDC_MIX_PATH) == browsed)
+
+            session.drop(wait_for("the main dialog", session.main_dialog), log / "メール.TXT")
+            wait_for("the dropped text file's index in the path field",
+                     lambda: session.text(IDC_MIX_PATH) == dos_path(log / "メール.MIX"))
             session.paste(IDC_USER_NAME, NAME)
             session.paste(IDC_MAIL_ADDRESS, ADDRESS)
             expect("the first output entry", session.text(IDC_OUTPUT), READABLE_ENTRY)
