@@ -3,16 +3,11 @@
 // is checked for both folders.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pwd.h>
 #include <sys/file.h>
-#include <sys/fsuid.h>
-#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -24,6 +19,7 @@
 
 #include "tests/cli/cli_child.h"
 #include "tests/support/conversion_harness.h"
+#include "tests/support/folder_watcher.h"
 
 namespace mixconv::testing {
 namespace {
@@ -437,46 +433,12 @@ TEST_F(FolderDestinationsTest, FoldersLeftByKilledRunsAreRemovedUnlessHeld) {
 // Another user watching the log's folder opens nothing of a run, at any moment.
 TEST_F(FolderDestinationsTest, EveryFolderOfTheRunIsOwnerOnlyFromItsStart) {
   constexpr int kRuns = 10;
-  constexpr int kPollMilliseconds = 10;
   fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read |
                                    fs::perms::group_exec | fs::perms::others_read |
                                    fs::perms::others_exec);
-  const int watch = ::inotify_init1(0);
-  ASSERT_GE(::inotify_add_watch(watch, dir_.path().c_str(), IN_CREATE | IN_MOVED_TO), 0);
-  std::atomic<bool> stop = false;
-  std::vector<fs::perms> seen;
-  int openedByOthers = 0;
   // A folder anyone may read, which the watcher must be able to open.
   const std::string control = "control";
-  int controlOpened = 0;
-  std::thread watcher([&] {
-    // Root's watcher looks as "nobody": on Linux this thread alone.
-    const passwd* nobody = ::getpwnam("nobody");
-    const bool asOtherUser = ::geteuid() == 0 && nobody != nullptr &&
-                             (::setfsgid(nobody->pw_gid), ::setfsuid(nobody->pw_uid), true);
-    alignas(inotify_event) char events[64 * 1024];
-    pollfd ready{watch, POLLIN, 0};
-    while (!stop) {
-      const ssize_t length =
-          ::poll(&ready, 1, kPollMilliseconds) == 1 ? ::read(watch, events, sizeof events) : 0;
-      for (ssize_t at = 0; at < length;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-        const fs::path path = dir_.path() / event->name;
-        const int opened = asOtherUser ? ::open(path.c_str(), O_RDONLY | O_DIRECTORY) : -1;
-        const bool isControl = event->name == control;
-        if (opened >= 0) {
-          ++(isControl ? controlOpened : openedByOthers);
-          ::close(opened);
-        }
-        std::error_code gone;
-        const fs::file_status status = fs::symlink_status(path, gone);
-        if (!gone && !isControl && fs::is_directory(status)) {
-          seen.push_back(status.permissions());
-        }
-        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      }
-    }
-  });
+  FolderWatcher watcher(dir_.path(), O_RDONLY | O_DIRECTORY);
   Mails(1).WriteFiles(Path("LOG"));
   fs::create_directory(Path(control));
   for (const FolderKind& destination : kFolderKinds) {
@@ -485,16 +447,22 @@ TEST_F(FolderDestinationsTest, EveryFolderOfTheRunIsOwnerOnlyFromItsStart) {
       fs::remove_all(Path("LOG" + destination.extension));
     }
   }
-  stop = true;
-  watcher.join();
-  ::close(watch);
-  EXPECT_EQ(openedByOthers, 0);
+  int controlOpened = 0;
+  std::size_t folders = 0;
+  for (const SeenEntry& entry : watcher.Stop()) {
+    if (entry.name == control) {
+      controlOpened += entry.openedByOtherUser ? 1 : 0;
+      continue;
+    }
+    EXPECT_FALSE(entry.openedByOtherUser) << entry.name;
+    if (fs::is_directory(entry.status)) {
+      ++folders;
+      EXPECT_EQ(entry.status.permissions(), kOwnerFolder) << entry.name;
+    }
+  }
   EXPECT_EQ(controlOpened, ::geteuid() == 0 ? 1 : 0);
   // Each run's folder at least was seen arriving.
-  EXPECT_GE(seen.size(), static_cast<std::size_t>(2 * kRuns));
-  for (const fs::perms permissions : seen) {
-    EXPECT_EQ(permissions, kOwnerFolder);
-  }
+  EXPECT_GE(folders, static_cast<std::size_t>(2 * kRuns));
 }
 
 }  // namespace
