@@ -4,17 +4,14 @@ tests/utf8 in neomutt, with no settings, in tmux: it must list every mail, with
 the subjects Python reads from the readable mbox, and show no stray carriage
 return in any."""
 
-import pathlib
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 from maildir_log import convert_to_maildir, readable_mails
+from neomutt_session import neomutt_in_tmux
 
-TIMEOUT_SECONDS = 10
 
 
 class NeomuttReadsMaildirTest(unittest.TestCase):
@@ -36,36 +33,18 @@ class NeomuttReadsMaildirTest(unittest.TestCase):
         self.require("neomutt", "neomutt")
         self.require("tmux", "tmux")
         self.assertEqual(self.count, len(self.subjects))
-        home = pathlib.Path(self.work.name) / "home"
-        (home / "Mail").mkdir(parents=True)
-        tmux = ["tmux", "-S", f"{self.work.name}/tmux"]
-        subprocess.run(tmux + ["new-session", "-d", "-x", "200", "-y", "50",
-                               "env", f"HOME={home}", "LANG=C.UTF-8", "LC_ALL=C.UTF-8",
-                               "neomutt", "-n", "-F", "/dev/null", "-R", "-f", str(self.maildir)],
-                       check=True)
-        try:
-            def screen_with(text):
-                deadline = time.monotonic() + TIMEOUT_SECONDS
-                while True:
-                    screen = subprocess.run(tmux + ["capture-pane", "-p"], check=True,
-                                            capture_output=True, text=True).stdout
-                    if text in screen or time.monotonic() > deadline:
-                        return screen
-                    time.sleep(0.1)
-
-            index = screen_with(f"Msgs:{self.count} ")
+        with neomutt_in_tmux(self.work.name, self.maildir) as neomutt:
+            index = neomutt.wait_for(f"Msgs:{self.count} ")
             self.assertIn(f"Msgs:{self.count} ", index)
             for subject in self.subjects:
                 self.assertIn(subject[:20], index)
             # Every mail is seen, so the cursor starts on the last: go to the first.
-            subprocess.run(tmux + ["send-keys", "=", "Enter"], check=True)
+            neomutt.send_keys("=", "Enter")
             for number in range(1, self.count + 1):
-                page = screen_with(f" {number}/{self.count}: ")
+                page = neomutt.wait_for(f" {number}/{self.count}: ")
                 self.assertIn(f" {number}/{self.count}: ", page)
                 self.assertNotIn("^M", page)
-                subprocess.run(tmux + ["send-keys", "j"], check=True)
-        finally:
-            subprocess.run(tmux + ["kill-server"], check=False)
+                neomutt.send_keys("j")
 
 
 if __name__ == "__main__":

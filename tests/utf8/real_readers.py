@@ -13,12 +13,11 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
+from neomutt_session import neomutt_in_tmux
 from utf8_log import CONVERTED_MAILS, convert
 
-TIMEOUT_SECONDS = 10
 # Lines of the log's texts that an mbox quotes, as a reader must show them.
 FROM_LINES = ["From the desk", ">From the archive", "From the end", "x" * 75 + "From the margin",
               "From Tokyo:"]
@@ -76,40 +75,21 @@ class RealReadersTest(unittest.TestCase):
     def test_neomutt_lists_every_mail_and_shows_them_as_written(self):
         self.require("neomutt", "neomutt")
         self.require("tmux", "tmux")
-        home = self.dir / "home"
-        (home / "Mail").mkdir(parents=True)
-        socket = str(self.dir / "tmux")
-        tmux = ["tmux", "-S", socket]
-        subprocess.run(tmux + ["new-session", "-d", "-x", "200", "-y", "50",
-                               "env", f"HOME={home}", "LANG=C.UTF-8", "LC_ALL=C.UTF-8",
-                               "neomutt", "-n", "-F", "/dev/null", "-R", "-f", str(self.mbox)],
-                       check=True)
-        try:
-            def screen_with(text):
-                deadline = time.monotonic() + TIMEOUT_SECONDS
-                while True:
-                    screen = subprocess.run(tmux + ["capture-pane", "-p"], check=True,
-                                            capture_output=True, text=True).stdout
-                    if text in screen or time.monotonic() > deadline:
-                        return screen
-                    time.sleep(0.1)
-
-            index = screen_with(f"Msgs:{CONVERTED_MAILS} ")
+        with neomutt_in_tmux(self.dir, self.mbox) as neomutt:
+            index = neomutt.wait_for(f"Msgs:{CONVERTED_MAILS} ")
             self.assertIn(f"Msgs:{CONVERTED_MAILS} ", index)
             for subject in self.expected:
                 self.assertIn(subject[:20], index)
-            subprocess.run(tmux + ["send-keys", "Enter"], check=True)
+            neomutt.send_keys("Enter")
             shown = set()
             for number in range(1, CONVERTED_MAILS + 1):
-                page = screen_with(f" {number}/{CONVERTED_MAILS}: ")
+                page = neomutt.wait_for(f" {number}/{CONVERTED_MAILS}: ")
                 self.assertIn(f" {number}/{CONVERTED_MAILS}: ", page)
                 self.assertNotIn("^M", page)
                 shown.update(line.rstrip() for line in page.splitlines())
-                subprocess.run(tmux + ["send-keys", "j"], check=True)
+                neomutt.send_keys("j")
             for line in FROM_LINES:
                 self.assertIn(line, shown)
-        finally:
-            subprocess.run(tmux + ["kill-server"], check=False)
 
 
 if __name__ == "__main__":
