@@ -14,7 +14,6 @@ constexpr std::string_view kPartialName = ".partial";
 // NAME.2.EXT and on: the first free one takes the folder.
 constexpr int kFirstOtherNumber = 2;
 constexpr int kLastOtherNumber = 99;
-constexpr std::string_view kCrLf = "\r\n";
 
 }  // namespace
 
@@ -42,7 +41,7 @@ void MessageFolder::BeginMessage(const MailStart& start) {
   start_ = start;
   subject_.Reset();
   buffer_.clear();
-  afterCr_ = false;
+  crLf_.Reset();
 }
 
 void MessageFolder::Write(std::string_view bytes) {
@@ -56,25 +55,11 @@ void MessageFolder::Write(std::string_view bytes) {
   failed_ = buffer_.size() >= kBufferSize && !WriteBuffer();
 }
 
-// Windows programs expect CR LF in an .eml: the writer's LF gets its CR here.
 void MessageFolder::Put(std::string_view bytes) {
-  if (!layout_.crLfLineEnds) {
+  if (layout_.crLfLineEnds) {
+    crLf_.Append(buffer_, bytes);
+  } else {
     buffer_.append(bytes);
-    return;
-  }
-  while (!bytes.empty()) {
-    const std::size_t lineFeed = bytes.find('\n');
-    const std::string_view text = bytes.substr(0, lineFeed);
-    buffer_.append(text);
-    if (!text.empty()) {
-      afterCr_ = text.back() == '\r';
-    }
-    if (lineFeed == std::string_view::npos) {
-      return;
-    }
-    buffer_.append(afterCr_ ? kCrLf.substr(1) : kCrLf);
-    afterCr_ = false;
-    bytes.remove_prefix(lineFeed + 1);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "destinations/crlf_lines.h"
 #include "destinations/subject_catcher.h"
 #include "engine/mail_destination.h"
 #include "files/new_folder.h"
@@ -63,7 +64,7 @@ class MessageFolder final : public MailDestination {
   std::string logName_;
   std::string buffer_;
   MailStart start_;
-  bool afterCr_ = false;  // the last byte put was a CR: an LF after it needs none
+  CrLfLines crLf_;
   std::uint32_t messagesKept_ = 0;
   bool failed_ = false;
 };
