@@ -2,7 +2,12 @@
 log in one private directory, listening on 127.0.0.1 only, serving one Maildir to
 one passwd-file user. It runs as the current user; as root, its login, internal
 and mail processes run as "nobody": Dovecot refuses root for login processes and
-for mail users, and one user for all three keeps the files' rights simple."""
+for mail users, and one user for all three keeps the files' rights simple.
+
+With tls, it also listens for IMAPS and offers STARTTLS, with a certificate for
+"localhost" only, signed by a CA made for this server alone: a client that trusts
+that CA verifies "localhost" and must refuse "127.0.0.1". A second CA, unrelated,
+stands for a server that some other CA vouches for."""
 
 import ctypes
 import grp
@@ -23,6 +28,7 @@ PORT_ATTEMPTS = 3
 PR_SET_CHILD_SUBREAPER = 36
 # What the passwd file's fields cannot hold.
 UNQUOTABLE = " \t\n:"
+CERTIFICATE_DAYS = 2
 
 
 def _free_port():
@@ -48,6 +54,41 @@ def _group_members(group):
     return members
 
 
+def _openssl(*arguments):
+    run = subprocess.run(["openssl", *arguments], capture_output=True, text=True)
+    if run.returncode != 0:
+        raise DovecotError(f"openssl {' '.join(arguments)}: {run.stderr}")
+
+
+def _make_ca(directory, name):
+    """A CA's key and certificate, directory/name.key and directory/name.pem."""
+    _openssl("req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+             "-nodes", "-keyout", str(directory / f"{name}.key"), "-out", str(directory / f"{name}.pem"),
+             "-days", str(CERTIFICATE_DAYS), "-subj", f"/CN=mixconv test {name}",
+             "-addext", "basicConstraints=critical,CA:TRUE",
+             "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    return directory / f"{name}.pem"
+
+
+def _make_certificates(directory):
+    """The server's key and certificate, signed by a CA of its own; returns that
+    CA's certificate and another CA's, which signed nothing here."""
+    directory.mkdir()
+    ca = _make_ca(directory, "ca")
+    other_ca = _make_ca(directory, "other-ca")
+    extensions = directory / "server.ext"
+    # No IP address among the names, so that 127.0.0.1 fails the host check.
+    extensions.write_text("subjectAltName = DNS:localhost\nbasicConstraints = CA:FALSE\n"
+                          "extendedKeyUsage = serverAuth\n")
+    _openssl("req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+             "-keyout", str(directory / "server.key"), "-out", str(directory / "server.csr"),
+             "-subj", "/CN=mixconv test server")
+    _openssl("x509", "-req", "-in", str(directory / "server.csr"), "-CA", str(ca),
+             "-CAkey", str(directory / "ca.key"), "-CAcreateserial", "-days", str(CERTIFICATE_DAYS),
+             "-extfile", str(extensions), "-out", str(directory / "server.pem"))
+    return ca, other_ca
+
+
 def _reap_one():
     """Reaps an ended child if there is one; False once this process has no child left."""
     try:
@@ -66,10 +107,16 @@ class Dovecot:
     and every process it started, and raises DovecotError naming any that was
     left. Usable as a context manager."""
 
-    def __init__(self, work, maildir):
+    def __init__(self, work, maildir=None, tls=False, password=PASSWORD):
+        """Without maildir, serves a new empty one, work/Maildir."""
         self.work = pathlib.Path(work)
-        self.maildir = pathlib.Path(maildir)
+        self.maildir = pathlib.Path(maildir) if maildir else self.work / "Maildir"
+        self.tls = tls
+        self.password = password
         self.port = None
+        self.imaps_port = None
+        self.ca_file = None
+        self.other_ca_file = None
         self.master = None
         self.log = self.work / "dovecot.log"
         self.output = self.work / "dovecot.out"
@@ -85,10 +132,20 @@ class Dovecot:
         # The index and control files go beside the Maildir, which keeps the
         # files mixconv-cli wrote as they are.
         mail = f"maildir:{self.maildir}:INDEX={home}/index:CONTROL={home}/control"
+        for folder in ("cur", "new", "tmp"):
+            (self.maildir / folder).mkdir(parents=True, exist_ok=True)
         (self.work / "passwd").write_text(
-            f"{USER}:{{PLAIN}}{PASSWORD}:{account.pw_uid}:{account.pw_gid}::{home}::"
+            f"{USER}:{{PLAIN}}{self.password}:{account.pw_uid}:{account.pw_gid}::{home}::"
             f"userdb_mail={mail}\n")
         self.port = _free_port()
+        if self.tls:
+            self.imaps_port = _free_port()
+            if self.ca_file is None:
+                self.ca_file, self.other_ca_file = _make_certificates(self.work / "tls")
+            ssl = (f"ssl = yes\nssl_cert = <{self.work}/tls/server.pem\n"
+                   f"ssl_key = <{self.work}/tls/server.key\n")
+        else:
+            ssl = "ssl = no\n"
         self.config.write_text(f"""\
 instance_name = mixconv-test
 base_dir = {self.work}/run
@@ -96,14 +153,18 @@ state_dir = {self.work}/state
 log_path = {self.log}
 protocols = imap
 listen = 127.0.0.1
-ssl = no
-default_login_user = {account.pw_name}
+{ssl}default_login_user = {account.pw_name}
 default_internal_user = {account.pw_name}
 default_internal_group = {grp.getgrgid(account.pw_gid).gr_name}
 first_valid_uid = {account.pw_uid}
 last_valid_uid = {account.pw_uid}
 first_valid_gid = {account.pw_gid}
 last_valid_gid = {account.pw_gid}
+# "/" between folder levels, as users type a folder's path.
+namespace inbox {{
+  inbox = yes
+  separator = /
+}}
 passdb {{
   driver = passwd-file
   args = scheme=PLAIN username_format=%u {self.work}/passwd
@@ -119,7 +180,8 @@ service imap-login {{
     port = {self.port}
   }}
   inet_listener imaps {{
-    port = 0
+    address = 127.0.0.1
+    port = {self.imaps_port or 0}
   }}
 }}
 service anvil {{
@@ -142,6 +204,9 @@ service anvil {{
         if any(character in str(self.work) for character in UNQUOTABLE):
             raise DovecotError(f"{self.work}: Dovecot's passwd file cannot hold a path with a "
                                "space or a colon; set TMPDIR to a directory without")
+        if any(character in self.password for character in ":\n"):
+            raise DovecotError("Dovecot's passwd file cannot hold a password with a colon "
+                               "or a line break")
         # Processes that the master leaves behind become this process's children,
         # so that stop() can wait for each of them.
         libc = ctypes.CDLL(None, use_errno=True)
@@ -182,7 +247,7 @@ service anvil {{
 
     def connect(self):
         client = imaplib.IMAP4("127.0.0.1", self.port, timeout=STOP_SECONDS)
-        client.login(USER, PASSWORD)
+        client.login(USER, self.password)
         return client
 
     def log_text(self):
