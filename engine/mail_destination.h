@@ -21,6 +21,9 @@ class MailDestination : public MessageSink {
   // Made ready for the log whose files are base.MIX and base.TXT; false after
   // reporting why not.
   virtual bool Open(const std::string& base) = 0;
+  // The index's entry count, once read: no more messages than this come. A
+  // destination that shows its progress needs it.
+  virtual void ExpectMessages(std::uint32_t entries) { static_cast<void>(entries); }
   virtual void BeginMessage(const MailStart& start) = 0;
   virtual void EndMessage() = 0;
   // A write failed: the run stops.

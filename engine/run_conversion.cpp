@@ -137,9 +137,12 @@ ConversionOutcome RunConversion(const ConversionRequest& request,
   }
 
   MailOutput out(request.writer != nullptr ? *request.writer : VerbatimMailWriter(), destination);
+  const bool countRead = ReadEntryCount(indexFile.get(), outcome.total);
+  if (countRead) {
+    destination.ExpectMessages(outcome.total);
+  }
   const bool allEntries =
-      ReadEntryCount(indexFile.get(), outcome.total) &&
-      ConvertEntries(indexFile.get(), textFile.get(), outcome.total, out, destination);
+      countRead && ConvertEntries(indexFile.get(), textFile.get(), outcome.total, out, destination);
   const DestinationOutcome kept = destination.Close(allEntries && !CurrentRun.failureReported);
   outcome.converted = kept.messagesKept;
   ReportProgress(messages::kSummary, outcome.converted, outcome.total);
