@@ -1,0 +1,17 @@
+#include "job/imap_upload.h"
+
+#include "charset/utf8_mail_writer.h"
+#include "imap/imap_folder.h"
+
+namespace mixconv {
+
+ConversionOutcome UploadLog(const ConversionRequest& request, const imap::ImapAccount& account,
+                            std::string_view password, imap::UploadProgress* progress) {
+  Utf8MailWriter writer(request.programName);
+  ConversionRequest readable = request;
+  readable.writer = &writer;
+  imap::ImapFolder folder(account, password, progress);
+  return RunConversion(readable, folder);
+}
+
+}  // namespace mixconv
