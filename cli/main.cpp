@@ -10,6 +10,9 @@
 #include "cli/options.h"
 #include "cli/standard_streams.h"
 #include "cli/stream_report.h"
+#ifdef MIXCONV_WITH_IMAP
+#include "cli/upload.h"
+#endif
 #include "engine/convert.h"
 #include "files/new_file.h"
 #include "job/mailbox_job.h"
@@ -17,17 +20,11 @@
 
 namespace {
 
-constexpr int kExitIncomplete = 1;
-constexpr int kExitUsage = 2;
-
-int UsageError(const std::string& message) {
-  const std::string program = mixconv::cli::kProgramName;
-  mixconv::cli::Print(
-      stderr, program + ": " + message + "\nTry '" + program + " --help' for more information.\n");
-  return kExitUsage;
-}
-
 // Names and addresses go into the mailbox as Shift_JIS bytes, like everything else there.
+using mixconv::cli::kExitIncomplete;
+using mixconv::cli::kExitUsage;
+using mixconv::cli::UsageError;
+
 bool EncodeOption(const char* optionName, std::string& value, const std::string& charset) {
   mixconv::Cp932Text encoded = mixconv::EncodeCp932(value, charset.c_str());
   if (!encoded.ok()) {
@@ -63,6 +60,13 @@ int Run(const std::vector<std::string>& arguments) {
 
   StreamReport report(kProgramName, options.quiet);
   mixconv::ActiveResultLog = &report;
+#ifdef MIXCONV_WITH_IMAP
+  if (!options.imapUrl.empty()) {
+    const int status = UploadLogs(options, report);
+    mixconv::ActiveResultLog = nullptr;
+    return status;
+  }
+#endif
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
     const mixconv::ConversionOutcome outcome =

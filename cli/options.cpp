@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "cli/console.h"
 #include "engine/convert.h"
 
 namespace mixconv::cli {
@@ -27,6 +28,16 @@ const char kUsageText[] =
     "                    a new folder NAME.eml-files\n"
     "  --maildir         write a new Maildir, NAME.maildir, every mail seen\n"
     "                    (not on Windows)\n"
+    "  --imap imaps://USER@HOST[:PORT]/FOLDER\n"
+    "                    upload every mail, seen and dated, to FOLDER (made when\n"
+    "                    missing); mails already there are not sent again; imap://\n"
+    "                    takes STARTTLS (not on Windows)\n"
+    "  --ca-file FILE    trust the server certificates that FILE's authorities\n"
+    "                    signed, in place of the system's\n"
+    "  --password-command CMD\n"
+    "                    run CMD with /bin/sh and take its first line of output as\n"
+    "                    the password; else MIXCONV_IMAP_PASSWORD is read (the\n"
+    "                    least safe), else the terminal asks\n"
     "  --quiet           print only errors\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
@@ -80,7 +91,30 @@ constexpr ValueOption kValueOptions[] = {
     {"--name", &Options::fullName},
     {"--email", &Options::mailAddress},
     {"--domain", &Options::mailDomain},
+    {"--imap", &Options::imapUrl},
+    {"--ca-file", &Options::caFile},
+    {"--password-command", &Options::passwordCommand},
 };
+
+// What the upload options cannot go with; empty when they are sound.
+std::string UploadRefused(const Options& options) {
+  if (options.imapUrl.empty()) {
+    return options.caFile.empty() && options.passwordCommand.empty()
+               ? std::string()
+               : "--ca-file and --password-command are used with --imap only";
+  }
+#ifndef MIXCONV_WITH_IMAP
+  return "--imap: this build of mixconv-cli cannot upload; the Linux one can";
+#else
+  if (options.form == MessageForm::Original) {
+    return "--original cannot be used with --imap: servers get the readable form";
+  }
+  if (options.destination != Destination::Mbox) {
+    return "--imap cannot be used with --eml or --maildir";
+  }
+  return {};
+#endif
+}
 
 }  // namespace
 
@@ -140,8 +174,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
   }
   if (!options.showHelp && !options.showVersion) {
     parsed.error = options.indexPaths.empty() ? std::string("no INDEX given") : Refused(options);
+    if (parsed.error.empty()) {
+      parsed.error = UploadRefused(options);
+    }
   }
   return parsed;
+}
+
+int UsageError(const std::string& message) {
+  const std::string program = kProgramName;
+  Print(stderr, program + ": " + message + "\nTry '" + program + " --help' for more information.\n");
+  return kExitUsage;
 }
 
 }  // namespace mixconv::cli

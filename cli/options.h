@@ -9,6 +9,8 @@
 namespace mixconv::cli {
 
 inline constexpr char kProgramName[] = "mixconv-cli";
+inline constexpr int kExitIncomplete = 1;
+inline constexpr int kExitUsage = 2;
 
 struct Options {
   std::string fullName;
@@ -17,6 +19,9 @@ struct Options {
   bool quiet = false;
   MessageForm form = MessageForm::Readable;
   Destination destination = Destination::Mbox;
+  std::string imapUrl;  // upload there in place of a destination beside the log
+  std::string caFile;
+  std::string passwordCommand;
   bool showHelp = false;
   bool showVersion = false;
   std::vector<std::string> indexPaths;
@@ -32,5 +37,8 @@ struct ParsedOptions {
 ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
 
 extern const char kUsageText[];
+
+// Prints the usage error with a pointer to --help; returns kExitUsage.
+int UsageError(const std::string& message);
 
 }  // namespace mixconv::cli

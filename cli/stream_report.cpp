@@ -13,6 +13,9 @@ StreamReport::StreamReport(const char* programName, bool quiet)
 int StreamReport::AddLine(const char* text) {
   const bool isError = std::string_view(text).starts_with(errorPrefix_);
   if (isError || !quiet_) {
+    if (progress_ != nullptr) {
+      progress_->Clear();
+    }
     std::FILE* stream = isError ? stderr : stdout;
     Print(stream, std::string(text) + "\n");
     // Lines keep their order where both streams go to one file or pipe.
