@@ -12,11 +12,12 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# After the build's own: what the tests open the mailbox and the Maildir, the
+# After the build's own: what the tests open the mailbox and the Maildir, serve
+# and receive uploads (a Dovecot with certificates made by openssl), check the
 # desktop entry and the manual pages with.
-PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev python3 qt6-base-dev
+PACKAGES=(cmake ninja-build g++ libgtest-dev libicu-dev libcurl4-openssl-dev python3 qt6-base-dev
   qt6-translations-l10n fonts-noto-cjk procmail mb2md neomutt tmux dovecot-core dovecot-imapd
-  desktop-file-utils man-db)
+  openssl desktop-file-utils man-db)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The GUI test drives mixconv.exe on an Xvfb of its own, its dialogs in a Japanese font.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis xvfb xdotool xclip
