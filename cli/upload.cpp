@@ -33,7 +33,7 @@ int UploadLogs(const Options& options, StreamReport& report) {
   Secret password;
   const PasswordSource source{options.passwordCommand,
                               "Password for " + account.address.user + "@" +
-                                  imap::ServerName(account.address) + ": "};
+                                  account.address.host + ": "};
   switch (ReadPassword(kProgramName, source, password)) {
     case PasswordOutcome::Read:
       break;
