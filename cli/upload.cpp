@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <array>
+#include <csignal>
+
 #include "cli/password.h"
 #include "imap/imap_url.h"
 #include "job/imap_upload.h"
@@ -10,12 +13,34 @@ namespace mixconv::cli {
 
 namespace {
 
-class ProgressShown final : public imap::UploadProgress {
+// A first Ctrl-C (or SIGTERM, SIGHUP) stops the upload after the mails already
+// sent, so that it can say how far it came; a second one ends the program at once.
+volatile std::sig_atomic_t StopSignal = 0;
+constexpr std::array kStopSignals = {SIGINT, SIGTERM, SIGHUP};
+
+void AskToStop(int signal) { StopSignal = signal; }
+
+void CatchStopSignals() {
+  struct sigaction action{};
+  action.sa_handler = AskToStop;
+  action.sa_flags = SA_RESETHAND;
+  for (const int signal : kStopSignals) {
+    struct sigaction previous{};
+    sigaction(signal, nullptr, &previous);
+    // One that the caller ignores (nohup) stays ignored.
+    if (previous.sa_handler != SIG_IGN) {
+      sigaction(signal, &action, nullptr);
+    }
+  }
+}
+
+class TerminalControl final : public imap::UploadControl {
  public:
-  explicit ProgressShown(ProgressLine& line) : line_(line) {}
-  void Update(std::uint32_t inFolder, std::uint32_t expected) override {
+  explicit TerminalControl(ProgressLine& line) : line_(line) {}
+  void ShowProgress(std::uint32_t inFolder, std::uint32_t expected) override {
     line_.ShowSent(inFolder, expected);
   }
+  bool StopAsked() const override { return StopSignal != 0; }
 
  private:
   ProgressLine& line_;
@@ -45,16 +70,20 @@ int UploadLogs(const Options& options, StreamReport& report) {
           "run it on a terminal to be asked");
   }
   ProgressLine progress(isatty(STDOUT_FILENO) && !options.quiet);
-  ProgressShown shown(progress);
+  TerminalControl control(progress);
+  CatchStopSignals();
   report.ClearFirst(&progress);
   bool allComplete = true;
   for (const std::string& indexPath : options.indexPaths) {
     const ConversionOutcome outcome =
         UploadLog({kProgramName, indexPath.c_str(), options.fullName.c_str(),
                    options.mailAddress.c_str(), options.mailDomain.c_str()},
-                  account, password.Text(), &shown);
+                  account, password.Text(), &control);
     progress.Clear();
     allComplete = allComplete && outcome.complete;
+    if (StopSignal != 0) {
+      break;
+    }
   }
   report.ClearFirst(nullptr);
   return allComplete ? 0 : kExitIncomplete;

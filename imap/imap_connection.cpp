@@ -26,7 +26,6 @@ ConnectProblem ProblemOf(CURLcode code) {
       return ConnectProblem::NoConnection;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CONNECT_ERROR:
       return ConnectProblem::Certificate;
     case CURLE_USE_SSL_FAILED:
       return ConnectProblem::NoStartTls;

@@ -34,10 +34,10 @@ std::uint32_t ExistsCount(const ImapResponse& response, std::uint32_t count) {
 
 }  // namespace
 
-ImapFolder::ImapFolder(ImapAccount account, std::string_view password, UploadProgress* progress)
+ImapFolder::ImapFolder(ImapAccount account, std::string_view password, UploadControl* control)
     : account_(std::move(account)),
       password_(password),
-      progress_(progress),
+      control_(control),
       serverName_(ServerName(account_.address)) {}
 
 ImapFolder::~ImapFolder() { explicit_bzero(password_.data(), password_.size()); }
@@ -159,10 +159,12 @@ void ImapFolder::EndMessage() {
 }
 
 void ImapFolder::ShowProgress() {
-  if (progress_ != nullptr) {
-    progress_->Update(alreadyThere_ + pipeline_->Confirmed(), expected_);
+  if (control_ != nullptr) {
+    control_->ShowProgress(alreadyThere_ + pipeline_->Confirmed(), expected_);
   }
 }
+
+bool ImapFolder::Failed() const { return failed_ || (control_ != nullptr && control_->StopAsked()); }
 
 void ImapFolder::ReportStop(const PipelineStop& stop) const {
   const char* program = CurrentRun.programName;

@@ -15,7 +15,7 @@
 #include "imap/append_pipeline.h"
 #include "imap/imap_connection.h"
 #include "imap/imap_session.h"
-#include "imap/upload_progress.h"
+#include "imap/upload_control.h"
 
 namespace mixconv::imap {
 
@@ -24,7 +24,7 @@ using MessageIdCounts = std::unordered_map<std::string, std::uint32_t>;
 
 class ImapFolder final : public MailDestination {
  public:
-  ImapFolder(ImapAccount account, std::string_view password, UploadProgress* progress);
+  ImapFolder(ImapAccount account, std::string_view password, UploadControl* control);
   ~ImapFolder();
   ImapFolder(const ImapFolder&) = delete;
   ImapFolder& operator=(const ImapFolder&) = delete;
@@ -35,7 +35,8 @@ class ImapFolder final : public MailDestination {
   void BeginMessage(const MailStart& start) override;
   void Write(std::string_view bytes) override;
   void EndMessage() override;
-  bool Failed() const override { return failed_; }
+  // Also once the user asked to stop.
+  bool Failed() const override;
   DestinationOutcome Close(bool complete) override;
 
  private:
@@ -55,7 +56,7 @@ class ImapFolder final : public MailDestination {
 
   ImapAccount account_;
   std::string password_;
-  UploadProgress* progress_;
+  UploadControl* control_;
   std::string serverName_;
   std::string logName_;
   std::unique_ptr<Server> server_;

@@ -6,11 +6,11 @@
 namespace mixconv {
 
 ConversionOutcome UploadLog(const ConversionRequest& request, const imap::ImapAccount& account,
-                            std::string_view password, imap::UploadProgress* progress) {
+                            std::string_view password, imap::UploadControl* control) {
   Utf8MailWriter writer(request.programName);
   ConversionRequest readable = request;
   readable.writer = &writer;
-  imap::ImapFolder folder(account, password, progress);
+  imap::ImapFolder folder(account, password, control);
   return RunConversion(readable, folder);
 }
 

@@ -5,12 +5,12 @@
 
 #include "engine/convert.h"
 #include "imap/imap_connection.h"
-#include "imap/upload_progress.h"
+#include "imap/upload_control.h"
 
 namespace mixconv {
 
 // request.writer is not used: servers take the readable form only.
 ConversionOutcome UploadLog(const ConversionRequest& request, const imap::ImapAccount& account,
-                            std::string_view password, imap::UploadProgress* progress = nullptr);
+                            std::string_view password, imap::UploadControl* control = nullptr);
 
 }  // namespace mixconv
