@@ -88,13 +88,12 @@ bool AppendPipeline::Finish() {
 
 bool AppendPipeline::Absorb(bool wait) {
   ImapConnection& connection = session_.Connection();
-  if (!connection.Exchange(wait)) {
-    return LostConnection(sent_.empty() ? 0 : sent_.front().number);
-  }
+  const bool connected = connection.Exchange(wait);
+  // Replies that came just before the connection went still count.
   while (const std::optional<ImapResponse> response = connection.TakeResponse()) {
     Take(*response);
   }
-  return true;
+  return connected || LostConnection(sent_.empty() ? 0 : sent_.front().number);
 }
 
 void AppendPipeline::Take(const ImapResponse& response) {

@@ -48,7 +48,7 @@ bool ImapFolder::Open(const std::string& base) {
   if (!server_) {
     return false;
   }
-  pipeline_.emplace(server_->session, account_.address.folder, server_->session.ReadAbilities());
+  pipeline_.emplace(server_->session, serverFolder_, server_->session.ReadAbilities());
   return true;
 }
 
@@ -64,7 +64,8 @@ std::unique_ptr<ImapFolder::Server> ImapFolder::Connect(bool createFolder, Messa
     return nullptr;
   }
   ImapSession& session = server->session;
-  const std::string folder = Quoted(ModifiedUtf7(account_.address.folder));
+  serverFolder_ = FolderOnServer(account_.address.folder, session.ReadDelimiter());
+  const std::string folder = Quoted(ModifiedUtf7(serverFolder_));
   std::uint32_t exists = 0;
   const auto countExists = [&](const ImapResponse& response) {
     exists = ExistsCount(response, exists);
@@ -198,6 +199,14 @@ std::optional<std::uint32_t> ImapFolder::CountAgain() {
   return count;
 }
 
+std::uint32_t ImapFolder::HandledMails() const {
+  std::uint32_t mails = 0;
+  for (const auto& [id, count] : handled_) {
+    mails += count;
+  }
+  return mails;
+}
+
 DestinationOutcome ImapFolder::Close(bool complete) {
   const bool uploaded = pipeline_->Finish();
   const std::optional<PipelineStop>& stop = pipeline_->Stopped();
@@ -209,9 +218,11 @@ DestinationOutcome ImapFolder::Close(bool complete) {
   if (stop && stop->kind == StopKind::Lost) {
     server_.reset();
     if (!pipeline_->Unconfirmed().empty()) {
-      const std::optional<std::uint32_t> again = CountAgain();
-      counted = again.has_value();
-      inFolder = again.value_or(inFolder);
+      // The server may still be storing mails sent before the connection
+      // went: a count below all of them is only a floor.
+      const std::uint32_t again = CountAgain().value_or(0);
+      inFolder = std::max(inFolder, again);
+      counted = again == HandledMails();
     }
   } else {
     server_->session.Run(kLogout);

@@ -52,6 +52,7 @@ class ImapFolder final : public MailDestination {
   void ReportStop(const PipelineStop& stop) const;
   // The log's mails in the folder, counted again after a lost connection.
   std::optional<std::uint32_t> CountAgain();
+  std::uint32_t HandledMails() const;
   void ShowProgress();
 
   ImapAccount account_;
@@ -59,6 +60,7 @@ class ImapFolder final : public MailDestination {
   UploadControl* control_;
   std::string serverName_;
   std::string logName_;
+  std::string serverFolder_;  // the folder as the server names its levels
   std::unique_ptr<Server> server_;
   std::optional<AppendPipeline> pipeline_;
   MessageIdCounts inFolder_;  // before this run, less those matched to its mails since

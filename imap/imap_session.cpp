@@ -16,6 +16,9 @@ constexpr std::string_view kCapabilityData = "CAPABILITY";
 constexpr std::string_view kLiteralPlus = "LITERAL+";
 constexpr std::string_view kLiteralMinus = "LITERAL-";
 constexpr std::string_view kAppendLimit = "APPENDLIMIT=";
+constexpr std::string_view kListRoot = "LIST \"\" \"\"";
+constexpr std::string_view kListData = "LIST";
+constexpr char kLevelSeparator = '/';
 
 void NoteAbility(std::string_view word, ServerAbilities& abilities) {
   if (EqualIgnoringAsciiCase(word, kLiteralPlus)) {
@@ -65,6 +68,35 @@ ServerAbilities ImapSession::ReadAbilities() {
     }
   });
   return abilities;
+}
+
+std::optional<char> ImapSession::ReadDelimiter() {
+  std::optional<char> delimiter;
+  Run(kListRoot, [&](const ImapResponse& response) {
+    if (response.Tag() != "*" || !EqualIgnoringAsciiCase(response.Word(), kListData)) {
+      return;
+    }
+    // (FLAGS) "D" "" or (FLAGS) NIL "", where D may be escaped: "\\".
+    const std::string_view rest = response.Rest();
+    const std::size_t flagsEnd = rest.find(") ");
+    const std::size_t quote = flagsEnd == std::string_view::npos ? flagsEnd : flagsEnd + 2;
+    if (quote + 2 >= rest.size() || rest[quote] != '"') {
+      return;
+    }
+    const bool escaped = rest[quote + 1] == '\\';
+    delimiter = rest[quote + (escaped ? 2 : 1)];
+  });
+  return delimiter;
+}
+
+std::string FolderOnServer(std::string_view folder, std::optional<char> delimiter) {
+  std::string named(folder);
+  if (delimiter) {
+    for (char& c : named) {
+      c = c == kLevelSeparator ? *delimiter : c;
+    }
+  }
+  return named;
 }
 
 std::string Quoted(std::string_view text) {

@@ -37,6 +37,9 @@ class ImapSession {
   CommandReply Run(std::string_view command,
                    const std::function<void(const ImapResponse&)>& onData = {});
   ServerAbilities ReadAbilities();
+  // The character between a folder's levels on this server; none when it has
+  // no levels.
+  std::optional<char> ReadDelimiter();
   ImapConnection& Connection() { return connection_; }
 
  private:
@@ -46,5 +49,9 @@ class ImapSession {
 
 // An IMAP quoted string: text in double quotes, '\' and '"' escaped.
 std::string Quoted(std::string_view text);
+
+// The folder as the server names it: users write "/" between levels, as most
+// servers do; a server that takes another character gets that one.
+std::string FolderOnServer(std::string_view folder, std::optional<char> delimiter);
 
 }  // namespace mixconv::imap

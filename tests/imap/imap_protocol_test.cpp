@@ -10,6 +10,7 @@
 
 #include "imap/append_pipeline.h"
 #include "imap/imap_response.h"
+#include "imap/imap_session.h"
 #include "imap/imap_url.h"
 #include "imap/message_id_field.h"
 #include "imap/modified_utf7.h"
@@ -98,6 +99,13 @@ TEST(ModifiedUtf7Test, FolderNamesOnTheWire) {
   for (const auto& [utf8, wire] : cases) {
     EXPECT_EQ(ModifiedUtf7(utf8), wire) << utf8;
   }
+}
+
+TEST(ModifiedUtf7Test, LevelsTakeTheServersSeparatorAndNamesAreQuoted) {
+  EXPECT_EQ(FolderOnServer("古いメール/2001年", '.'), "古いメール.2001年");
+  EXPECT_EQ(FolderOnServer("a/b", '/'), "a/b");
+  EXPECT_EQ(FolderOnServer("a/b", std::nullopt), "a/b");
+  EXPECT_EQ(Quoted(R"(Tom "T" \ Jerry)"), R"("Tom \"T\" \\ Jerry")");
 }
 
 TEST(MessageIdFieldTest, ReadAlikeFromMessagesAndFetchedFields) {

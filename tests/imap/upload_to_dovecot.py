@@ -254,12 +254,16 @@ class Run:
 
 class UploadTestCase(unittest.TestCase):
     tls = True
+    # "/" between folder levels, as users type a folder's path.
+    separator = "/"
+    settings = ""
 
     @classmethod
     def setUpClass(cls):
         work = tempfile.TemporaryDirectory(prefix="mixconv-imap-server-")
         cls.addClassCleanup(work.cleanup)
-        cls.server = Dovecot(work.name, tls=cls.tls, password=PASSWORD)
+        cls.server = Dovecot(work.name, tls=cls.tls, password=PASSWORD, separator=cls.separator,
+                             settings=cls.settings)
         cls.server.start()
         cls.addClassCleanup(cls.server.stop)
 
@@ -366,6 +370,42 @@ class UploadCutOffTest(UploadTestCase):
         self.assertDone(rest)
         self.assertIn(f"{arrived} mails were already in Archive and were not sent again.", rest.stdout)
         self.assertMailsAsExpected(folder_mails(self.server, "Archive"))
+
+
+class UploadToPlainServerTest(UploadTestCase):
+    """A server that takes no literal without its go-ahead, as many do, and puts
+    "." between folder levels, as Dovecot does unless told otherwise."""
+    tls = False
+    separator = "."
+    settings = "imap_capability = IMAP4rev1 UIDPLUS\n"
+
+    def test_mails_wait_for_the_go_ahead_and_levels_take_the_servers_separator(self):
+        folder = "古いメール/2001年"
+        self.assertDone(Run(self, self.server, f"imap://{USER}@127.0.0.1:{self.server.port}/", folder,
+                            env_password=True))
+        listed = [name for name in listed_folders(self.server)
+                  if decode_folder_name(name) == folder.replace("/", ".")]
+        self.assertEqual(len(listed), 1, listed_folders(self.server))
+        self.assertMailsAsExpected(folder_mails(self.server, listed[0]))
+
+
+class UploadPastQuotaTest(UploadTestCase):
+    tls = False
+    QUOTA = 5
+    settings = (f"mail_plugins = $mail_plugins quota\n"
+                f"plugin {{\n  quota = maildir:User quota\n  quota_rule = *:messages={QUOTA}\n}}\n")
+
+    def test_a_full_mailbox_stops_the_upload_at_the_mail_it_refused(self):
+        run = Run(self, self.server, f"imap://{USER}@127.0.0.1:{self.server.port}/", "Archive",
+                  env_password=True)
+        self.assertEqual(run.status, 1, run.stdout + run.stderr)
+        refused = [line for line in run.error_lines() if re.search(r"mail \d+ was refused: .*quota",
+                                                                    line, re.IGNORECASE)]
+        self.assertEqual(len(refused), 1, run.stderr)
+        stopped = STOPPED.match(run.error_lines()[-1])
+        self.assertTrue(stopped and not stopped.group(1), run.stderr)
+        self.assertEqual(int(stopped.group(2)), self.QUOTA, run.stderr)
+        self.assertEqual(len(folder_mails(self.server, "Archive")), self.QUOTA)
 
 
 if __name__ == "__main__":

@@ -107,12 +107,15 @@ class Dovecot:
     and every process it started, and raises DovecotError naming any that was
     left. Usable as a context manager."""
 
-    def __init__(self, work, maildir=None, tls=False, password=PASSWORD):
-        """Without maildir, serves a new empty one, work/Maildir."""
+    def __init__(self, work, maildir=None, tls=False, password=PASSWORD, separator="/", settings=""):
+        """Without maildir, serves a new empty one, work/Maildir. separator goes
+        between folder levels; settings are more lines of configuration."""
         self.work = pathlib.Path(work)
         self.maildir = pathlib.Path(maildir) if maildir else self.work / "Maildir"
         self.tls = tls
         self.password = password
+        self.separator = separator
+        self.settings = settings
         self.port = None
         self.imaps_port = None
         self.ca_file = None
@@ -160,11 +163,11 @@ first_valid_uid = {account.pw_uid}
 last_valid_uid = {account.pw_uid}
 first_valid_gid = {account.pw_gid}
 last_valid_gid = {account.pw_gid}
-# "/" between folder levels, as users type a folder's path.
 namespace inbox {{
   inbox = yes
-  separator = /
+  separator = {self.separator}
 }}
+{self.settings}
 passdb {{
   driver = passwd-file
   args = scheme=PLAIN username_format=%u {self.work}/passwd
