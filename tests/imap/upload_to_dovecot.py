@@ -40,7 +40,7 @@ from utf8_log import USER as OWNER  # noqa: E402
 PASSWORD = 'up load "\\pass'
 ENTRIES = CONVERTED_MAILS + 1
 SUMMARY = f"convert {CONVERTED_MAILS}/{ENTRIES} mail"
-STOPPED = re.compile(r"^mixconv-cli: .*the upload stopped at mail \d+; (at least )?(\d+) mails of "
+STOPPED = re.compile(r"^mixconv-cli: .*the upload stopped at mail (\d+); (at least )?(\d+) mails of "
                      r"\S+ are in .+; running it again sends the rest\.$")
 PROGRESS = re.compile(r"sent (\d+) of (\d+) mails, \d+:\d\d")
 PROMPT = f"Password for {USER}@localhost: "
@@ -361,10 +361,12 @@ class UploadCutOffTest(UploadTestCase):
         self.assertTrue(stopped, cut.stderr)
         arrived = len(folder_mails(self.server, "Archive"))
         self.assertEqual(arrived, self.CUT_AFTER)
-        if stopped.group(1):
-            self.assertLessEqual(int(stopped.group(2)), arrived, cut.stderr)
+        # The first mail past those confirmed; mails 1 to 3 are the first three.
+        self.assertEqual(int(stopped.group(1)), self.CUT_AFTER + 1, cut.stderr)
+        if stopped.group(2):
+            self.assertLessEqual(int(stopped.group(3)), arrived, cut.stderr)
         else:
-            self.assertEqual(int(stopped.group(2)), arrived, cut.stderr)
+            self.assertEqual(int(stopped.group(3)), arrived, cut.stderr)
         rest = Run(self, self.server, f"imap://{USER}@127.0.0.1:{self.server.port}/", "Archive",
                    env_password=True)
         self.assertDone(rest)
@@ -403,8 +405,9 @@ class UploadPastQuotaTest(UploadTestCase):
                                                                     line, re.IGNORECASE)]
         self.assertEqual(len(refused), 1, run.stderr)
         stopped = STOPPED.match(run.error_lines()[-1])
-        self.assertTrue(stopped and not stopped.group(1), run.stderr)
-        self.assertEqual(int(stopped.group(2)), self.QUOTA, run.stderr)
+        self.assertTrue(stopped and not stopped.group(2), run.stderr)
+        self.assertEqual(int(stopped.group(3)), self.QUOTA, run.stderr)
+        self.assertIn(f"mail {stopped.group(1)} was refused", refused[0])
         self.assertEqual(len(folder_mails(self.server, "Archive")), self.QUOTA)
 
 
