@@ -19,6 +19,7 @@ import pathlib
 import pty
 import re
 import select
+import signal
 import shlex
 import subprocess
 import sys
@@ -33,7 +34,7 @@ sys.path[:0] = [str(HERE.parent / "readers"), str(HERE.parent / "utf8")]
 from dovecot import USER, Dovecot  # noqa: E402  (found through the line above)
 from imap_proxy import Proxy  # noqa: E402
 from maildir_log import separator_date  # noqa: E402
-from utf8_log import CLI, CONVERTED_MAILS, convert  # noqa: E402
+from utf8_log import CLI, CONVERTED_MAILS, MAKE_LOG, convert  # noqa: E402
 from utf8_log import USER as OWNER  # noqa: E402
 
 # IMAP quotes a space, a quote and a backslash: each must reach the server as typed.
@@ -372,6 +373,39 @@ class UploadCutOffTest(UploadTestCase):
         self.assertDone(rest)
         self.assertIn(f"{arrived} mails were already in Archive and were not sent again.", rest.stdout)
         self.assertMailsAsExpected(folder_mails(self.server, "Archive"))
+
+    def test_ctrl_c_stops_after_the_mails_sent_and_says_how_many_are_there(self):
+        copies = 200
+        base = pathlib.Path(WORK.name) / "LONG"
+        subprocess.run([MAKE_LOG, str(base), str(copies)], check=True)
+        command = [CLI, "--imap", f"imap://{USER}@127.0.0.1:{{}}/Long", str(base)]
+        env = dict(os.environ, TZ="JST-9", LC_ALL="C.UTF-8", MIXCONV_IMAP_PASSWORD=PASSWORD)
+        arrived = [self.server.maildir / ".Long" / name for name in ("cur", "new")]
+        with Proxy(self.server.port, delay=DELAY) as proxy:
+            command[2] = command[2].format(proxy.port)
+            process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                       stderr=subprocess.PIPE, env=env)
+            deadline = time.monotonic() + RUN_SECONDS
+            while not any(folder.is_dir() and any(folder.iterdir()) for folder in arrived):
+                self.assertIsNone(process.poll(), "mixconv-cli ended before a mail arrived")
+                self.assertLess(time.monotonic(), deadline, "no mail arrived")
+                time.sleep(POLL_SECONDS)
+            process.send_signal(signal.SIGINT)
+            stdout, stderr = process.communicate(timeout=RUN_SECONDS)
+        stopped = STOPPED.match(stderr.decode().splitlines()[-1])
+        self.assertEqual(process.returncode, 1, stderr)
+        self.assertTrue(stopped and not stopped.group(2), stderr)
+        there = len(folder_mails(self.server, "Long"))
+        self.assertEqual(int(stopped.group(3)), there, stderr)
+        self.assertLess(there, copies * CONVERTED_MAILS, stdout)
+        command[2] = f"imap://{USER}@127.0.0.1:{self.server.port}/Long"
+        rest = subprocess.run(command, env=env, capture_output=True, text=True, timeout=RUN_SECONDS)
+        self.assertEqual(rest.returncode, 0, rest.stderr)
+        self.assertIn(f"{there} mails were already in Long", rest.stdout)
+        mails = folder_mails(self.server, "Long")
+        self.assertEqual(len(mails), copies * CONVERTED_MAILS)
+        # The gateway mail keeps its own Message-ID: one copy of it per copy of the log.
+        self.assertEqual(len({mail[0] for mail in mails}), copies * (CONVERTED_MAILS - 1) + 1)
 
 
 class UploadToPlainServerTest(UploadTestCase):

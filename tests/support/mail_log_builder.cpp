@@ -1,6 +1,7 @@
 #include "tests/support/mail_log_builder.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@ namespace mixconv::testing {
 namespace {
 
 constexpr std::string_view kPreamble{"MIXLOG\x01\x00\x00\x00", 10};
+constexpr std::int32_t kSecondsPerDay = 24 * 60 * 60;
 
 void PutLittleEndian32(std::string& out, std::uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) {
@@ -43,6 +45,20 @@ MailLogBuilder& MailLogBuilder::ClaimCount(std::uint32_t count) {
   return *this;
 }
 
+MailLogBuilder MailLogBuilder::Repeated(int copies, std::int32_t timeStep) const {
+  MailLogBuilder repeated;
+  for (int copy = 0; copy < copies; ++copy) {
+    const auto shift = static_cast<std::int32_t>(repeated.text_.size());
+    for (IndexEntry entry : entries_) {
+      entry.offset += shift;
+      entry.time += copy * timeStep;
+      repeated.entries_.push_back(entry);
+    }
+    repeated.text_ += text_;
+  }
+  return repeated;
+}
+
 std::string MailLogBuilder::IndexBytes() const {
   std::string index(kPreamble);
   PutLittleEndian32(index, claimedCount_.value_or(static_cast<std::uint32_t>(entries_.size())));
@@ -65,12 +81,14 @@ void MailLogBuilder::WriteFiles(const std::filesystem::path& base) const {
 }
 
 int WriteLogMain(int argc, char** argv, const char* tool, MailLogBuilder (*makeLog)()) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s BASE\n", tool);
+  const int copies = argc == 3 ? std::atoi(argv[2]) : 1;
+  if (argc < 2 || argc > 3 || copies < 1) {
+    std::fprintf(stderr, "usage: %s BASE [COPIES]\n", tool);
     return 2;
   }
   try {
-    makeLog().WriteFiles(argv[1]);
+    // A day between copies keeps every mail's date its own.
+    makeLog().Repeated(copies, kSecondsPerDay).WriteFiles(argv[1]);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s: %s\n", tool, error.what());
     return 1;

@@ -38,6 +38,10 @@ class MailLogBuilder {
   // The count field claims this many entries, whatever the index holds.
   MailLogBuilder& ClaimCount(std::uint32_t count);
 
+  // The log copies times over, each copy's mails timeStep seconds after the
+  // last copy's: a long log from a short one.
+  MailLogBuilder Repeated(int copies, std::int32_t timeStep) const;
+
   std::string IndexBytes() const;
   const std::string& TextBytes() const { return text_; }
   void WriteFiles(const std::filesystem::path& base) const;
@@ -51,7 +55,8 @@ class MailLogBuilder {
 // Joins lines, each ended with CR LF, as the terminal program writes them.
 std::string CrLfLines(std::initializer_list<std::string_view> lines);
 
-// main() of a program that writes one log: "usage: TOOL BASE" writes BASE.MIX and BASE.TXT.
+// main() of a program that writes one log: "usage: TOOL BASE [COPIES]" writes
+// BASE.MIX and BASE.TXT, the log COPIES times over when given.
 int WriteLogMain(int argc, char** argv, const char* tool, MailLogBuilder (*makeLog)());
 
 std::string ReadFileBytes(const std::filesystem::path& path);
