@@ -3,7 +3,9 @@
 log of about 1,000 mails that convert_bench writes goes to a Dovecot of this
 script's own over IMAPS on 127.0.0.1, once directly and once through a relay
 that adds a 20 ms round trip, as a server across a country would, each time into
-a new folder. Arguments: convert_bench, mixconv-cli."""
+a new folder; then the same through the relay to a server that offers no
+LITERAL+, where every mail waits for the server's go-ahead, as on many servers.
+Arguments: convert_bench, mixconv-cli."""
 
 import os
 import pathlib
@@ -20,6 +22,7 @@ from imap_proxy import Proxy  # noqa: E402
 
 LOG_MEGABYTES = 4
 ROUND_TRIP_SECONDS = 0.020
+WITHOUT_LITERAL_PLUS = "imap_capability = IMAP4rev1 UIDPLUS\n"
 
 
 def upload(cli, server, port, folder, index):
@@ -53,11 +56,16 @@ def main():
         written = subprocess.run([convert_bench, "--write-log", str(index), str(LOG_MEGABYTES)],
                                  capture_output=True, text=True, check=True)
         print(f"imap upload: {written.stdout.strip()}")
+        distant = f"IMAPS with a {ROUND_TRIP_SECONDS * 1000:.0f} ms round trip"
         with Dovecot(server_work, tls=True) as server:
             results = [("IMAPS on 127.0.0.1", upload(cli, server, server.imaps_port, "Direct", index))]
             with Proxy(server.imaps_port, delay=ROUND_TRIP_SECONDS / 2) as proxy:
-                results.append((f"IMAPS with a {ROUND_TRIP_SECONDS * 1000:.0f} ms round trip",
-                                upload(cli, server, proxy.port, "Distant", index)))
+                results.append((distant, upload(cli, server, proxy.port, "Distant", index)))
+        with Dovecot(pathlib.Path(server_work) / "waiting", tls=True,
+                     settings=WITHOUT_LITERAL_PLUS) as server:
+            with Proxy(server.imaps_port, delay=ROUND_TRIP_SECONDS / 2) as proxy:
+                results.append((f"{distant}, no LITERAL+",
+                                upload(cli, server, proxy.port, "Waiting", index)))
     for label, (mails, seconds) in results:
         print(f"imap upload, {label}: {mails} mails in {seconds:.2f} s, "
               f"{mails / seconds:.0f} mails/s")
