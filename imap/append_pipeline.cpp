@@ -127,13 +127,11 @@ bool AppendPipeline::AwaitGoAhead(const std::string& tag) {
     if (response->Tag() == kGoAhead) {
       return true;
     }
+    // Even after another mail's refusal the literal must follow its go-ahead:
+    // the server would take any later command for it.
     Take(*response);
     if (sent_.empty() || sent_.back().tag != tag) {
       return false;  // refused before its literal
-    }
-    if (stop_) {
-      sent_.pop_back();  // its literal never goes, so no reply will come
-      return false;
     }
   }
 }

@@ -408,12 +408,15 @@ class UploadCutOffTest(UploadTestCase):
         self.assertEqual(len({mail[0] for mail in mails}), copies * (CONVERTED_MAILS - 1) + 1)
 
 
+# A server that takes no literal without its go-ahead, as many do.
+WITHOUT_LITERAL_PLUS = "imap_capability = IMAP4rev1 UIDPLUS\n"
+
+
 class UploadToPlainServerTest(UploadTestCase):
-    """A server that takes no literal without its go-ahead, as many do, and puts
-    "." between folder levels, as Dovecot does unless told otherwise."""
+    """Also with "." between folder levels, as Dovecot has unless told otherwise."""
     tls = False
     separator = "."
-    settings = "imap_capability = IMAP4rev1 UIDPLUS\n"
+    settings = WITHOUT_LITERAL_PLUS
 
     def test_mails_wait_for_the_go_ahead_and_levels_take_the_servers_separator(self):
         folder = "古いメール/2001年"
@@ -443,6 +446,12 @@ class UploadPastQuotaTest(UploadTestCase):
         self.assertEqual(int(stopped.group(3)), self.QUOTA, run.stderr)
         self.assertIn(f"mail {stopped.group(1)} was refused", refused[0])
         self.assertEqual(len(folder_mails(self.server, "Archive")), self.QUOTA)
+
+
+
+class UploadPastQuotaWithoutLiteralPlusTest(UploadPastQuotaTest):
+    """A refusal that comes while the next mail waits for its go-ahead."""
+    settings = UploadPastQuotaTest.settings + WITHOUT_LITERAL_PLUS
 
 
 if __name__ == "__main__":
