@@ -50,4 +50,10 @@ struct ConversionOutcome {
 // reported through ReportLine.
 ConversionOutcome RunConversion(const ConversionRequest& request, MailDestination& destination);
 
+// Converts the mail at number, its place in the index counted from 1, alone,
+// for a front end that shows one mail. No summary line; a number the index
+// does not count, or a binary mail, converts nothing.
+ConversionOutcome ConvertOneEntry(const ConversionRequest& request, std::uint32_t number,
+                                  MailDestination& destination);
+
 }  // namespace mixconv

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -83,38 +84,69 @@ bool ReadEntryCount(std::FILE* indexFile, std::uint32_t& total) {
   return true;
 }
 
+// False, after reporting a read error, when the index ends before the entry.
+bool ReadEntry(std::FILE* indexFile, std::array<unsigned char, kIndexEntrySize>& bytes) {
+  if (std::fread(bytes.data(), bytes.size(), 1, indexFile) == 1) {
+    return true;
+  }
+  if (std::ferror(indexFile)) {
+    ReportFailure(messages::kFileReadError, CurrentRun.programName);
+  }
+  return false;
+}
+
+// False when the run must stop.
+bool ConvertEntry(const std::array<unsigned char, kIndexEntrySize>& bytes, std::uint32_t number,
+                  std::FILE* textFile, MailOutput& out, const MailDestination& destination) {
+  const MailIndexEntry entry = DecodeIndexEntry(bytes.data());
+  if (IsBinaryMail(entry)) {
+    ReportProgress(messages::kSkipBinaryMail);
+    return true;
+  }
+  out.BeginMail({number, entry.time});
+  if (ConvertOneMail(entry, textFile, out) != 0) {
+    return false;
+  }
+  out.FinishMail(number);
+  return !destination.Failed();
+}
+
 // True when every counted entry was read and converted or skipped.
 bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
                     MailOutput& out, const MailDestination& destination) {
   std::array<unsigned char, kIndexEntrySize> bytes{};
   for (std::uint32_t index = 0; index < total; ++index) {
-    if (std::fread(bytes.data(), bytes.size(), 1, indexFile) != 1) {
-      if (std::ferror(indexFile)) {
-        ReportFailure(messages::kFileReadError, CurrentRun.programName);
-      }
-      return false;
-    }
-    const MailIndexEntry entry = DecodeIndexEntry(bytes.data());
-    if (IsBinaryMail(entry)) {
-      ReportProgress(messages::kSkipBinaryMail);
-      continue;
-    }
-    out.BeginMail({index + 1, entry.time});
-    if (ConvertOneMail(entry, textFile, out) != 0) {
-      return false;
-    }
-    out.FinishMail(index + 1);
-    if (destination.Failed()) {
+    if (!ReadEntry(indexFile, bytes) ||
+        !ConvertEntry(bytes, index + 1, textFile, out, destination)) {
       return false;
     }
   }
   return true;
 }
 
-}  // namespace
+// True when the entry at number, counted from 1, was read and converted or skipped.
+bool ConvertEntryAt(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
+                    std::uint32_t number, MailOutput& out, const MailDestination& destination) {
+  if (number < 1 || number > total) {
+    ReportFailure(messages::kNoSuchEntry, CurrentRun.programName, number, total);
+    return false;
+  }
+  const std::uint64_t position =
+      kIndexPreambleSize + kEntryCountSize + (number - 1) * std::uint64_t{kIndexEntrySize};
+  if (position > static_cast<std::uint64_t>(std::numeric_limits<long>::max()) ||
+      std::fseek(indexFile, static_cast<long>(position), SEEK_SET) != 0) {
+    ReportFailure(messages::kFileSeekFailed, CurrentRun.programName);
+    return false;
+  }
+  std::array<unsigned char, kIndexEntrySize> bytes{};
+  return ReadEntry(indexFile, bytes) && ConvertEntry(bytes, number, textFile, out, destination);
+}
 
-ConversionOutcome RunConversion(const ConversionRequest& request,
-                                MailDestination& destination) {
+// Opens the log and the destination, converts what convertEntries takes of
+// the index and closes the destination; a whole run then reports its summary.
+template <typename ConvertEntriesOf>
+ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestination& destination,
+                                    bool wholeRun, ConvertEntriesOf convertEntries) {
   CurrentRun = RunContext{request.programName, request.fullName, request.mailAddress,
                           request.mailDomain, false};
   const std::string base = BaseName(request.indexPath);
@@ -142,13 +174,32 @@ ConversionOutcome RunConversion(const ConversionRequest& request,
     destination.ExpectMessages(outcome.total);
   }
   const bool allEntries =
-      countRead && ConvertEntries(indexFile.get(), textFile.get(), outcome.total, out, destination);
+      countRead && convertEntries(indexFile.get(), textFile.get(), outcome.total, out, destination);
   const DestinationOutcome kept = destination.Close(allEntries && !CurrentRun.failureReported);
   outcome.converted = kept.messagesKept;
-  ReportProgress(messages::kSummary, outcome.converted, outcome.total);
+  if (wholeRun) {
+    ReportProgress(messages::kSummary, outcome.converted, outcome.total);
+  }
   outcome.result = kept.ok ? 0 : -1;
   outcome.complete = allEntries && kept.asAsked && !CurrentRun.failureReported;
   return outcome;
+}
+
+}  // namespace
+
+ConversionOutcome RunConversion(const ConversionRequest& request,
+                                MailDestination& destination) {
+  return ConvertLogEntries(request, destination, true, ConvertEntries);
+}
+
+ConversionOutcome ConvertOneEntry(const ConversionRequest& request, std::uint32_t number,
+                                  MailDestination& destination) {
+  return ConvertLogEntries(
+      request, destination, false,
+      [number](std::FILE* indexFile, std::FILE* textFile, std::uint32_t total, MailOutput& out,
+               const MailDestination& kept) {
+        return ConvertEntryAt(indexFile, textFile, total, number, out, kept);
+      });
 }
 
 }  // namespace mixconv

@@ -1,8 +1,12 @@
 #include "job/user_conversion.h"
 
 #include "charset/cp932.h"
+#include "charset/utf8_mail_writer.h"
+#include "destinations/eml_folder.h"
+#include "destinations/message_in_memory.h"
 #include "engine/report.h"
 #include "job/mailbox_job.h"
+#include "job/observed_writer.h"
 
 namespace mixconv {
 
@@ -19,18 +23,47 @@ bool Encode(const char* programName, const char* field, const std::string& utf8,
   return text.ok();
 }
 
+// The user's fields as the engine takes them; the request points into it.
+struct UserRequest {
+  Cp932Text name;
+  Cp932Text address;
+  ConversionRequest request;
+};
+
+// False, after reporting which field code page 932 cannot hold.
+bool MakeRequest(const char* programName, const UserFields& fields, UserRequest& made) {
+  if (!Encode(programName, "name", fields.fullName, made.name) ||
+      !Encode(programName, "e-mail", fields.mailAddress, made.address)) {
+    return false;
+  }
+  made.request = {programName, fields.indexPath.c_str(), made.name.bytes.c_str(),
+                  made.address.bytes.c_str()};
+  return true;
+}
+
+// Keeps nothing of the messages it is handed, and counts them.
+class NoDestination final : public MailDestination {
+ public:
+  bool Open(const std::string&) override { return true; }
+  void BeginMessage(const MailStart&) override {}
+  void Write(std::string_view) override {}
+  void EndMessage() override { ++messages_; }
+  bool Failed() const override { return false; }
+  DestinationOutcome Close(bool) override { return {messages_, true, true}; }
+
+ private:
+  std::uint32_t messages_ = 0;
+};
+
 }  // namespace
 
 ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields, Output output,
                                  MailObserver* observer) {
-  Cp932Text name;
-  Cp932Text address;
-  if (!Encode(programName, "name", fields.fullName, name) ||
-      !Encode(programName, "e-mail", fields.mailAddress, address)) {
+  UserRequest made;
+  if (!MakeRequest(programName, fields, made)) {
     return {-1, 0, 0, false};
   }
-  const ConversionRequest request{programName, fields.indexPath.c_str(), name.bytes.c_str(),
-                                  address.bytes.c_str()};
+  const ConversionRequest& request = made.request;
   switch (output) {
     case Output::ReadableMbox:
       return ConvertLog(request, MessageForm::Readable, Destination::Mbox, observer);
@@ -42,6 +75,34 @@ ConversionOutcome ConvertForUser(const char* programName, const UserFields& fiel
       break;
   }
   return ConvertLog(request, MessageForm::Readable, Destination::Maildir, observer);
+}
+
+ConversionOutcome ObserveForUser(const char* programName, const UserFields& fields,
+                                 MailObserver& observer) {
+  UserRequest made;
+  if (!MakeRequest(programName, fields, made)) {
+    return {-1, 0, 0, false};
+  }
+  // The original form: the observer sees the engine's parts, not the writer's bytes.
+  ObservedWriter observed(VerbatimMailWriter(), observer);
+  made.request.writer = &observed;
+  NoDestination nowhere;
+  return RunConversion(made.request, nowhere);
+}
+
+std::optional<MailFile> EmlFileForUser(const char* programName, const UserFields& fields,
+                                       std::uint32_t number) {
+  UserRequest made;
+  if (!MakeRequest(programName, fields, made)) {
+    return std::nullopt;
+  }
+  Utf8MailWriter writer(programName);
+  made.request.writer = &writer;
+  MessageInMemory mail(kEmlFolderLayout);
+  if (ConvertOneEntry(made.request, number, mail).converted == 0) {
+    return std::nullopt;
+  }
+  return MailFile{mail.Name(), mail.Bytes()};
 }
 
 }  // namespace mixconv

@@ -3,6 +3,8 @@
 // every such front end would otherwise repeat.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/convert.h"
@@ -31,5 +33,20 @@ struct UserFields {
 // (result -1). observer, when given, sees every mail as it is written.
 ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields, Output output,
                                  MailObserver* observer = nullptr);
+
+// Shows every mail of the log to observer and writes nothing.
+ConversionOutcome ObserveForUser(const char* programName, const UserFields& fields,
+                                 MailObserver& observer);
+
+struct MailFile {
+  std::string name;
+  std::string bytes;
+};
+
+// The mail at number, its place in the index counted from 1, as the .eml
+// folder holds it: its file's name and bytes. Nothing, after reporting why,
+// when there is no such mail to show.
+std::optional<MailFile> EmlFileForUser(const char* programName, const UserFields& fields,
+                                       std::uint32_t number);
 
 }  // namespace mixconv

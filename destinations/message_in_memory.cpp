@@ -1,0 +1,40 @@
+#include "destinations/message_in_memory.h"
+
+#include "files/file_path.h"
+
+namespace mixconv {
+
+bool MessageInMemory::Open(const std::string& base) {
+  logName_ = PathText(FilePath(base).filename());
+  name_.clear();
+  bytes_.clear();
+  return true;
+}
+
+void MessageInMemory::BeginMessage(const MailStart& start) {
+  start_ = start;
+  subject_.Reset();
+  crLf_.Reset();
+  bytes_.clear();
+  name_.clear();
+}
+
+void MessageInMemory::Write(std::string_view bytes) {
+  if (layout_.subjectInNames) {
+    subject_.Take(bytes);
+  }
+  if (layout_.crLfLineEnds) {
+    crLf_.Append(bytes_, bytes);
+  } else {
+    bytes_.append(bytes);
+  }
+}
+
+void MessageInMemory::EndMessage() { name_ = layout_.fileName(start_, subject_.Value(), logName_); }
+
+DestinationOutcome MessageInMemory::Close(bool) {
+  const bool kept = !name_.empty();
+  return {kept ? 1U : 0U, kept, true};
+}
+
+}  // namespace mixconv

@@ -1,0 +1,40 @@
+// One message kept in memory, its bytes and its name as a folder layout writes
+// its file: for a front end that shows or offers one mail alone.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "destinations/crlf_lines.h"
+#include "destinations/message_folder.h"
+#include "destinations/subject_catcher.h"
+#include "engine/mail_destination.h"
+
+namespace mixconv {
+
+class MessageInMemory final : public MailDestination {
+ public:
+  explicit MessageInMemory(const FolderLayout& layout) : layout_(layout) {}
+
+  bool Open(const std::string& base) override;
+  void BeginMessage(const MailStart& start) override;
+  void Write(std::string_view bytes) override;
+  void EndMessage() override;
+  bool Failed() const override { return false; }
+  DestinationOutcome Close(bool complete) override;
+
+  // The name is empty until a whole message has come.
+  const std::string& Name() const { return name_; }
+  const std::string& Bytes() const { return bytes_; }
+
+ private:
+  const FolderLayout& layout_;
+  std::string logName_;
+  MailStart start_;
+  SubjectCatcher subject_;
+  CrLfLines crLf_;
+  std::string bytes_;
+  std::string name_;
+};
+
+}  // namespace mixconv
