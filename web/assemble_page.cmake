@@ -1,8 +1,8 @@
 # Puts the worker (the engine's module, the libraries and the glue) and the
-# page's script into the page, so that it is one file that works from disk, the
+# page's scripts into the page, so that it is one file that works from disk, the
 # libraries' licence notices as comments at the worker's start, and the string
 # table's texts where the page names them (@IDS_NAME@), so that they have one source.
-#   cmake -DPAGE=page.html -DPAGE_SCRIPT=page.js -DWORKER_PARTS="a.js;b.js" -DNOTICES=LICENSE
+#   cmake -DPAGE=page.html -DPAGE_SCRIPTS="c.js;page.js" -DWORKER_PARTS="a.js;b.js" -DNOTICES=LICENSE
 #         -DSTRINGS=strings.json -DOUTPUT=x.html -P assemble_page.cmake
 file(READ "${PAGE}" page)
 file(READ "${STRINGS}" strings)
@@ -20,7 +20,11 @@ string(REGEX MATCH "@IDS_[A-Z0-9_]*@" unknown "${page}")
 if(unknown)
   message(FATAL_ERROR "the page names ${unknown}, which the string table lacks")
 endif()
-file(READ "${PAGE_SCRIPT}" page_script)
+set(page_script "")
+foreach(part IN LISTS PAGE_SCRIPTS)
+  file(READ "${part}" text)
+  string(APPEND page_script "${text}\n")
+endforeach()
 set(worker "")
 foreach(notice IN LISTS NOTICES)
   file(READ "${notice}" text)

@@ -1,16 +1,21 @@
 // The converter inside the web page's worker: one call converts the log that
-// the worker has laid out, and its lines, mails and outcome go back to the page.
+// the worker has laid out, and its lines, mails and outcome go back to the page;
+// later calls give one of its mails, or those that hold a text.
 #include <emscripten.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "charset/cp932_decoder.h"
 #include "engine/convert.h"
 #include "engine/line_text.h"
+#include "job/mail_search.h"
 #include "job/user_conversion.h"
 
 namespace {
@@ -32,8 +37,12 @@ constexpr PageOutput kPageOutputs[] = {
 
 // clang-format off
 EM_JS(void, PostLine, (const char* text), { postLine(UTF8ToString(text)); });
-EM_JS(void, PostMail, (int time, const char* sender, const char* subject),
-      { postMail(time, UTF8ToString(sender), UTF8ToString(subject)); });
+EM_JS(void, PostMail, (unsigned number, int time, const char* sender, const char* subject),
+      { postMail(number, time, UTF8ToString(sender), UTF8ToString(subject)); });
+EM_JS(void, PostMailFile, (const char* name, const char* bytes, std::size_t size),
+      { postMailFile(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size)); });
+EM_JS(void, PostMatches, (const std::uint32_t* numbers, std::size_t count, int complete),
+      { postMatches(HEAPU32.slice(numbers >> 2, (numbers >> 2) + count), complete !== 0); });
 EM_JS(void, PostOutcome, (unsigned converted, unsigned total, int complete),
       { postOutcome(converted, total, complete !== 0); });
 // clang-format on
@@ -51,6 +60,7 @@ class PageReport final : public mixconv::ReportTarget {
 class MailListing final : public mixconv::MailObserver {
  public:
   void BeginMail(const mixconv::MailStart& start) override {
+    number_ = start.number;
     time_ = start.time;
     sender_.clear();
     subject_.clear();
@@ -75,13 +85,14 @@ class MailListing final : public mixconv::MailObserver {
   }
 
   void EndMail(const mixconv::MailEnd&) override {
-    PostMail(time_, sender_.c_str(), subject_.c_str());
+    PostMail(number_, time_, sender_.c_str(), subject_.c_str());
   }
 
  private:
   std::string Text(std::string_view cp932) { return std::string(decoder_.Decode(cp932, true)); }
 
   mixconv::Cp932Decoder decoder_;
+  std::uint32_t number_ = 0;
   std::int32_t time_ = 0;
   std::string sender_;
   std::string subject_;
@@ -104,6 +115,30 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
           : mixconv::ConvertForUser(kProgramName, {indexPath, fullName, mailAddress},
                                     chosen->output, &listing);
   PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
+  mixconv::ActiveResultLog = nullptr;
+}
+
+// The mail at number, as one file of the .eml folder, its name and bytes.
+extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_mail(const char* indexPath, const char* fullName,
+                                                  const char* mailAddress, unsigned number) {
+  PageReport report;
+  mixconv::ActiveResultLog = &report;
+  if (const std::optional<mixconv::MailFile> mail =
+          mixconv::EmlFileForUser(kProgramName, {indexPath, fullName, mailAddress}, number)) {
+    PostMailFile(mail->name.c_str(), mail->bytes.data(), mail->bytes.size());
+  }
+  mixconv::ActiveResultLog = nullptr;
+}
+
+// The mails that hold query, by their place in the index.
+extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_search(const char* indexPath, const char* fullName,
+                                                    const char* mailAddress, const char* query) {
+  PageReport report;
+  mixconv::ActiveResultLog = &report;
+  mixconv::MailSearch search(query);
+  const mixconv::ConversionOutcome outcome =
+      mixconv::ObserveForUser(kProgramName, {indexPath, fullName, mailAddress}, search);
+  PostMatches(search.Matches().data(), search.Matches().size(), outcome.complete ? 1 : 0);
   mixconv::ActiveResultLog = nullptr;
 }
 

@@ -3,7 +3,6 @@
 'use strict';
 
 const kProgramName = 'mixconv';
-const kListedMails = 2000;
 
 const form = document.getElementById('form');
 const filesInput = document.getElementById('files');
@@ -40,36 +39,139 @@ function pairOfFiles(files) {
   return {index: byKind.mix, text: byKind.txt};
 }
 
-let mailTable = null;
-let listed = 0;
-let notListed = null;
+const reader = document.getElementById('reader');
+const searchField = document.getElementById('search');
+const matchCount = document.getElementById('match-count');
+const pane = document.getElementById('pane');
+const kSearchDelayMs = 250;
+// The pane's fields, in the order shown.
+const kPaneFields = [['subject', '件名'], ['from', '差出人'], ['to', '宛先'], ['date', '日付']];
+
+let mails = [];  // every mail of the run, in index order
+let positions = new Map();  // a mail's place in mails, by its number
+let openedNumber = 0;  // the mail the pane waits for or shows
+let singleMailLink = null;
+const mailGrid = new MailGrid(document.getElementById('mails'), (mail) => openMail(mail));
+
+// The search the list shows, the one the worker is running and the last typed:
+// the worker runs one at a time, so a newer query waits for the one before
+// and then supersedes it.
+let searchTimer = 0;
+let searchId = 0;
+let searchRunning = false;
+let searchWaiting = false;
 
 function startResult() {
   result.replaceChildren();
-  mailTable = document.createElement('table');
-  const head = mailTable.createTHead().insertRow();
-  for (const title of ['日付', '差出人', '件名']) {
-    const cell = document.createElement('th');
-    cell.textContent = title;
-    head.append(cell);
-  }
-  mailTable.createTBody();
-  listed = 0;
-  notListed = document.createElement('p');
+  reader.hidden = true;
+  mails = [];
+  positions = new Map();
+  searchField.value = '';
+  ++searchId;
+  clearPane();
 }
 
-function listMails(mails) {
-  for (const {time, sender, subject} of mails) {
-    if (listed++ >= kListedMails) {
-      notListed.textContent = `ほか ${listed - kListedMails} 通`;
-      continue;
-    }
-    const row = mailTable.tBodies[0].insertRow();
-    for (const text of [new Date(time * 1000).toLocaleString('ja-JP'), sender, subject]) {
-      row.insertCell().textContent = text;
-    }
+function listMails(more) {
+  for (const mail of more) {
+    positions.set(mail.number, mails.length);
+    mails.push(mail);
   }
 }
+
+function showMails(shown) {
+  mailGrid.show(shown);
+  mailGrid.grid.setAttribute('aria-busy', 'false');
+  matchCount.textContent = shown === mails ? `全 ${mails.length} 通`
+                                           : `${shown.length} 通が一致(全 ${mails.length} 通)`;
+}
+
+function clearPane() {
+  openedNumber = 0;
+  pane.hidden = true;
+  pane.replaceChildren();
+  if (singleMailLink) {
+    URL.revokeObjectURL(singleMailLink.href);
+    singleMailLink = null;
+  }
+}
+
+function openMail({number}) {
+  clearPane();
+  openedNumber = number;
+  worker.postMessage({type: 'mail', number});
+}
+
+// The pane shows the mail's fields and text as plain text, never as markup.
+function showMail({number, name, bytes, lines}) {
+  if (number !== openedNumber) {
+    return;
+  }
+  if (!bytes) {
+    lines.forEach(addLine);
+    addLine(`${kProgramName}: mail ${number} could not be shown.`);
+    return;
+  }
+  const mail = readEml(bytes);
+  const fields = document.createElement('dl');
+  for (const [key, title] of kPaneFields) {
+    if (mail[key] !== undefined) {
+      const term = document.createElement('dt');
+      term.textContent = title;
+      const value = document.createElement('dd');
+      value.className = key;
+      value.textContent = mail[key];
+      fields.append(term, value);
+    }
+  }
+  const text = document.createElement('div');
+  text.className = 'text';
+  text.textContent = mail.text;
+  singleMailLink = document.createElement('a');
+  singleMailLink.download = name;
+  singleMailLink.href = URL.createObjectURL(new Blob([bytes], {type: 'message/rfc822'}));
+  singleMailLink.textContent = 'このメールを .eml ファイルで保存';
+  pane.replaceChildren(fields, singleMailLink, text);
+  pane.hidden = false;
+}
+
+function searchNow() {
+  searchWaiting = false;
+  if (searchField.value === '') {
+    ++searchId;
+    showMails(mails);
+    return;
+  }
+  if (searchRunning) {
+    searchWaiting = true;
+    return;
+  }
+  searchRunning = true;
+  worker.postMessage({type: 'search', id: ++searchId, query: searchField.value});
+}
+
+function showMatches({id, numbers, lines}) {
+  searchRunning = false;
+  if (searchWaiting) {
+    searchNow();
+    return;
+  }
+  lines.forEach(addLine);
+  if (id !== searchId) {
+    return;
+  }
+  if (numbers) {
+    showMails(Array.from(numbers, (number) => mails[positions.get(number)]));
+  } else {
+    mailGrid.grid.setAttribute('aria-busy', 'false');
+  }
+}
+
+// Busy from the first key until the list shows what was typed.
+searchField.addEventListener('input', () => {
+  mailGrid.grid.setAttribute('aria-busy', 'true');
+  clearTimeout(searchTimer);
+  searchTimer = setTimeout(searchNow, kSearchDelayMs);
+});
 
 function finish({outcome, download, failure}) {
   button.disabled = false;
@@ -85,8 +187,9 @@ function finish({outcome, download, failure}) {
   link.href = URL.createObjectURL(new Blob([download.bytes], {type: download.type}));
   link.textContent = `${download.name} を保存`;
   result.append(link);
-  if (listed > 0) {
-    result.append(mailTable, notListed);
+  if (mails.length > 0) {
+    reader.hidden = false;
+    showMails(mails);
   }
 }
 
@@ -107,6 +210,12 @@ worker.onmessage = ({data}) => {
     case 'done':
       finish(data);
       break;
+    case 'mail':
+      showMail(data);
+      break;
+    case 'matches':
+      showMatches(data);
+      break;
   }
 };
 
@@ -126,6 +235,7 @@ form.addEventListener('submit', (event) => {
   progressBar.value = 0;
   progressBar.hidden = false;
   worker.postMessage({
+    type: 'convert',
     index: pair.index,
     text: pair.text,
     name: form.elements.name.value,

@@ -2,8 +2,11 @@
 // the page never freezes. createMixconv is the engine's module, wasm inside;
 // fflate zips a folder of mail files into one download.
 // The log is mounted, not read in: a file of any size is held nowhere twice.
+// It stays mounted after a run, so that the page can ask for one of its mails,
+// or for those that hold a text, until the next run.
 'use strict';
 
+const kProgramName = 'mixconv';
 const kProgressIntervalMs = 100;
 const kMailBatchIntervalMs = 200;
 const kBlockBytes = 4 * 1024 * 1024;
@@ -19,6 +22,11 @@ const kPartialName = '.partial';
 const kZipExtension = '.zip';
 
 let mails = [];
+// While the page waits for one mail or a search: the lines the engine reports,
+// which the page shows only when that failed.
+let heldLines = null;
+let mailFile = null;
+let matches = null;
 let lastMailBatch = 0;
 let outcome = null;
 let readFailed = false;
@@ -36,17 +44,27 @@ function flushMails() {
 
 // Called by the engine through its EM_JS functions.
 self.postLine = (text) => {
+  if (heldLines) {
+    heldLines.push(text);
+    return;
+  }
   flushMails();
   postMessage({type: 'line', text});
 };
-self.postMail = (time, sender, subject) => {
-  mails.push({time, sender, subject});
+self.postMail = (number, time, sender, subject) => {
+  mails.push({number, time, sender, subject});
   if (Date.now() - lastMailBatch > kMailBatchIntervalMs) {
     flushMails();
   }
 };
 self.postOutcome = (converted, total, complete) => {
   outcome = {converted, total, complete};
+};
+self.postMailFile = (name, bytes) => {
+  mailFile = {name, bytes};
+};
+self.postMatches = (numbers, complete) => {
+  matches = {numbers, complete};
 };
 
 const modulePromise = createMixconv();
@@ -164,27 +182,58 @@ function written(FS, base, {extension, type, folder}) {
                 : {name, bytes: fileBytes(FS, name), type};
 }
 
-// Converts in a directory of links to the picked files, the engine's working
-// directory, so that its lines name the files as the user knows them. Returns
-// the download, or null when there is none to offer.
-function convert(module, {index, text, name, email, output}) {
-  const chosen = kOutputs[output];
-  const {FS} = module;
+// The run's log, mounted, and the fields it was converted with; null before the first.
+let mounted = null;
+
+function unmountLog(FS) {
+  if (!mounted) {
+    return;
+  }
+  mounted = null;
+  FS.chdir('/');
+  removeTree(FS, '/work');
+  FS.unmount('/in');
+  FS.rmdir('/in');
+}
+
+// Mounts the picked files with links to them in a directory of their own, the
+// engine's working directory, so that its lines name the files as the user
+// knows them and what it writes goes beside them.
+function mountLog(FS, {index, text, name, email}) {
+  unmountLog(FS);
   FS.mkdir('/in');
   FS.mount(FS.filesystems.WORKERFS, {files: [index, text]}, '/in');
-  // The engine writes beside the log: links to it in a writable place.
   FS.mkdir('/work');
   for (const file of [index, text]) {
     FS.symlink(`/in/${file.name}`, `/work/${file.name}`);
   }
   FS.chdir('/work');
+  mounted = {index: index.name, name, email};
+}
+
+// Removes what the run wrote beside the log, once it is offered.
+function removeWritten(FS) {
+  for (const name of entries(FS, '/work')) {
+    const entry = `/work/${name}`;
+    if (!FS.isLink(FS.lstat(entry).mode)) {
+      FS.isDir(FS.lstat(entry).mode) ? removeTree(FS, entry) : FS.unlink(entry);
+    }
+  }
+}
+
+// Returns the download, or null when there is none to offer.
+function convert(module, request) {
+  const {index, text, output} = request;
+  const chosen = kOutputs[output];
+  const {FS} = module;
+  mountLog(FS, request);
   progress = {read: 0, size: index.size + text.size, posted: 0};
   firstCapacity = chosen.folder ? 0 : text.size;
   outcome = null;
   readFailed = false;
   try {
     module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'string'],
-                 [index.name, name, email, output]);
+                 [mounted.index, mounted.name, mounted.email, output]);
     flushMails();
     // Whatever was written before a picked file failed to read is not the log's mail.
     // As the engine names it: a picked index exists, so it loses .mix in any case.
@@ -192,15 +241,48 @@ function convert(module, {index, text, name, email, output}) {
   } finally {
     progress = null;
     firstCapacity = 0;
-    FS.chdir('/');
-    removeTree(FS, '/work');
-    FS.unmount('/in');
-    FS.rmdir('/in');
+    removeWritten(FS);
   }
 }
 
-// Always answers with 'done', whatever went wrong, so that the page is ready
-// for the next run.
+// Runs one of the engine's calls on the mounted log, holding back the lines it
+// reports; returns them.
+function onMountedLog(module, call, argumentType, argument) {
+  heldLines = [];
+  readFailed = false;
+  try {
+    module.ccall(call, null, ['string', 'string', 'string', argumentType],
+                 [mounted.index, mounted.name, mounted.email, argument]);
+    return heldLines;
+  } finally {
+    heldLines = null;
+  }
+}
+
+// The mail at number as one .eml file: {name, bytes}, or the lines that say why not.
+function oneMail(module, {number}) {
+  mailFile = null;
+  const lines = onMountedLog(module, 'mixconv_mail', 'number', number);
+  return mailFile ? {type: 'mail', number, ...mailFile} : {type: 'mail', number, lines};
+}
+
+// The numbers of the mails that hold query, and whether every mail was searched.
+function search(module, {id, query}) {
+  matches = null;
+  const lines = onMountedLog(module, 'mixconv_search', 'string', query);
+  return {type: 'matches', id, ...matches, lines: matches.complete ? [] : lines};
+}
+
+const kNoLog = `${kProgramName}: no log has been converted yet.`;
+
+// What a request for a mail or a search gets when it cannot be answered.
+function refusal(data, lines) {
+  return data.type === 'mail' ? {type: 'mail', number: data.number, lines}
+                              : {type: 'matches', id: data.id, lines};
+}
+
+// Answers every request, whatever went wrong: a run with 'done', so that the
+// page is ready for the next, a mail or a search with what it asked for.
 onmessage = async ({data}) => {
   try {
     const module = await modulePromise;
@@ -209,9 +291,20 @@ onmessage = async ({data}) => {
       growFilesByDoubling(module.FS);
       prepared = true;
     }
-    const download = convert(module, data);
-    postMessage({type: 'done', outcome, download}, download ? [download.bytes.buffer] : []);
+    if (data.type === 'convert') {
+      const download = convert(module, data);
+      postMessage({type: 'done', outcome, download}, download ? [download.bytes.buffer] : []);
+    } else if (!mounted) {
+      postMessage(refusal(data, [kNoLog]));
+    } else if (data.type === 'mail') {
+      const answer = oneMail(module, data);
+      postMessage(answer, answer.bytes ? [answer.bytes.buffer] : []);
+    } else {
+      const answer = search(module, data);
+      postMessage(answer, [answer.numbers.buffer]);
+    }
   } catch (error) {
-    postMessage({type: 'done', failure: String(error)});
+    postMessage(data.type === 'convert' ? {type: 'done', failure: String(error)}
+                                        : refusal(data, [`${kProgramName}: ${error}`]));
   }
 };

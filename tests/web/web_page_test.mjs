@@ -1,8 +1,10 @@
 // The web page in a real headless Chromium: for each entry of its output list it
 // converts logs to the files mixconv-cli writes, refuses bad input and files
 // changed since they were picked with a line and no download, and makes no
-// request at all.
-// Usage: node web_page_test.mjs PAGE MIXCONV_CLI MAKE_UTF8_LOG SAMPLES_DIR
+// request at all. Its reading pane shows each mail as Python's email package
+// reads it, never as markup, and offers it as the file of the --eml folder;
+// its search lists the mails that hold a text in any width.
+// Usage: node web_page_test.mjs PAGE MIXCONV_CLI MAKE_UTF8_LOG MAKE_MARKUP_LOG SAMPLES_DIR
 // (Python's zipfile reads the page's .zip.)
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
@@ -14,7 +16,7 @@ import {pathToFileURL} from 'node:url';
 
 import puppeteer from 'puppeteer-core';
 
-const [page_, cli, makeUtf8Log, samples] = process.argv.slice(2);
+const [page_, cli, makeUtf8Log, makeMarkupLog, samples] = process.argv.slice(2);
 const kChromium = '/usr/bin/chromium';
 const kUser = {name: '山田 太郎', email: 'taro@example.jp'};
 // Japan has kept one offset since 1951: the same dates as TZ=JST-9 for the CLI.
@@ -34,6 +36,28 @@ with zipfile.ZipFile(sys.argv[1]) as archive:
     print(json.dumps([[entry.filename, base64.b64encode(archive.read(entry)).decode(),
                        list(entry.date_time)] for entry in archive.infolist()]))
 `;
+// The mails of mixconv-cli's readable mbox as Python's email package reads
+// them, each with its number and name in the --eml folder; then, for each
+// query, the mails whose sender, subject or text hold it, compared as NFKC and
+// case folding make them.
+// Usage: python3 -c ... MBOX EML_FOLDER QUERY...
+const kReadMails = `
+import email, email.policy, json, mailbox, os, sys, unicodedata
+box, folder, *queries = sys.argv[1:]
+parse = lambda f: email.message_from_binary_file(f, policy=email.policy.default)
+mails = []
+for name, mail in zip(sorted(os.listdir(folder)), mailbox.mbox(box, factory=parse, create=False)):
+    field = lambda key: None if mail[key] is None else str(mail[key])
+    mails.append({"number": int(name[:10]), "file": name, "subject": field("subject"),
+                  "from": field("from"), "to": field("to"),
+                  "date": mail["date"].datetime.isoformat(), "text": mail.get_content()})
+fold = lambda text: unicodedata.normalize("NFKC", text).casefold()
+print(json.dumps({"mails": mails, "matches": {
+    query: [m["number"] for m in mails
+            if fold(query) in fold("\\n".join([m["from"], m["subject"], m["text"]]))]
+    for query in queries}}))
+`;
+const kMailRows = '[role=grid] [role=row]:has([role=gridcell])';
 
 let browser;
 let work;
@@ -127,8 +151,8 @@ function copySample(names) {
   });
 }
 
-async function download(page, downloads) {
-  const link = await page.$('a[download]');
+async function download(page, downloads, selector = 'a[download]') {
+  const link = await page.$(selector);
   assert.ok(link, 'no download offered');
   const name = await link.evaluate((a) => a.download);
   await link.click();
@@ -152,9 +176,8 @@ function savedFiles(saved) {
       [`${folder}/${name}`, {bytes: Buffer.from(bytes, 'base64'), date}]));
 }
 
-// What mixconv-cli writes beside its own copy of the log, as savedFiles names
-// it, each file dated as a .zip would date it: in JST, to the even second below.
-function cliFiles(files, options) {
+// Runs mixconv-cli on its own copy of the log; returns that copy's directory.
+function runCli(files, options) {
   const dir = fs.mkdtempSync(path.join(work, 'cli-'));
   for (const file of files) {
     fs.copyFileSync(file, path.join(dir, path.basename(file)));
@@ -163,6 +186,13 @@ function cliFiles(files, options) {
   execFileSync(cli, [...options, '--quiet', '--name', kUser.name,
                      '--email', kUser.email, path.join(dir, path.basename(index))],
                {env: {...process.env, TZ: 'JST-9', LC_ALL: 'C.UTF-8'}});
+  return dir;
+}
+
+// What mixconv-cli writes beside its own copy of the log, as savedFiles names
+// it, each file dated as a .zip would date it: in JST, to the even second below.
+function cliFiles(files, options) {
+  const dir = runCli(files, options);
   const written = {};
   for (const name of fs.readdirSync(dir, {recursive: true})) {
     const file = path.join(dir, name);
@@ -214,7 +244,7 @@ test('logs convert to the files mixconv-cli writes, for each output', async () =
         assert.deepEqual(lines, log.lines);
       }
       assertCliFiles(await download(page, downloads), log.files, options, `${what}, ${output}`);
-      const rows = await page.$$eval('table tbody tr', (tr) => tr.map((row) => row.textContent));
+      const rows = await page.$$eval(kMailRows, (found) => found.map((row) => row.textContent));
       assert.equal(rows.length, log.mails, what);
       assert.ok(rows.some((row) => row.includes(log.subject)), `${what}: ${log.subject} is not listed`);
       assert.deepEqual(seen.errors, []);
@@ -313,5 +343,150 @@ test('dropped files convert; the page makes no request and forbids connections',
   assert.ok(blocked, 'a connection was allowed');
   const outside = seen.requests.filter((url) => !/^(file|blob|data):/.test(url));
   assert.deepEqual(outside, []);
+  await page.close();
+});
+
+// A log that tool writes, in a directory of its own.
+function generatedLog(tool, base) {
+  const dir = fs.mkdtempSync(path.join(work, 'log-'));
+  execFileSync(tool, [path.join(dir, base)]);
+  return [path.join(dir, `${base}.MIX`), path.join(dir, `${base}.TXT`)];
+}
+
+// Python's reading of the log's mails and of the queries, and mixconv-cli's --eml folder.
+function pythonReading(files, queries = []) {
+  const base = path.basename(files[0], '.MIX');
+  const mailbox = path.join(runCli(files, []), `${base}.mbx`);
+  const emlFolder = path.join(runCli(files, ['--eml']), `${base}.eml-files`);
+  const reading = execFileSync('python3', ['-c', kReadMails, mailbox, emlFolder, ...queries]);
+  return {emlFolder, ...JSON.parse(reading)};
+}
+
+// What the reading pane shows once it holds the mail of that file.
+async function paneShowing(page, file) {
+  await page.waitForFunction(
+      (name) => document.querySelector('[role=article]:not([hidden]) a[download]')?.download === name,
+      {}, file);
+  return page.$eval('[role=article]', (pane) => {
+    const field = (name) => pane.querySelector(`dd.${name}`)?.textContent ?? null;
+    return {subject: field('subject'), from: field('from'), to: field('to'), date: field('date'),
+            text: pane.querySelector('.text').textContent};
+  });
+}
+
+function assertPaneShows(shown, mail) {
+  assert.deepEqual({...shown, date: Date.parse(shown.date)},
+                   {subject: mail.subject, from: mail.from, to: mail.to,
+                    date: Date.parse(mail.date), text: mail.text},
+                   `mail ${mail.number}`);
+}
+
+async function openRow(page, position, mail) {
+  await page.click(`${kMailRows}[aria-rowindex="${position + 2}"]`);
+  return paneShowing(page, mail.file);
+}
+
+// The subjects the list shows once it shows what was typed in the search field,
+// emptied first as a user would.
+async function listedAfterTyping(page, query) {
+  await page.click('input[type=search]', {clickCount: 3});
+  await page.keyboard.press('Backspace');
+  await page.type('input[type=search]', query);
+  await page.waitForFunction(
+      (typed) => document.querySelector('input[type=search]').value === typed &&
+                 document.querySelector('[role=grid]').getAttribute('aria-busy') === 'false',
+      {}, query);
+  return page.$$eval(kMailRows, (rows) => rows.map((row) => row.children[2].textContent));
+}
+
+async function assertSearchFinds(page, {mails, matches}) {
+  for (const [query, numbers] of Object.entries(matches)) {
+    assert.ok(numbers.length > 0 && numbers.length < mails.length, `${query}: a search that tells nothing`);
+    const subjects = numbers.map((number) => mails.find((mail) => mail.number === number).subject);
+    assert.deepEqual(await listedAfterTyping(page, query), subjects, query);
+    assert.equal(await page.$eval('[role=status]', (count) => count.textContent),
+                 `${numbers.length} 通が一致(全 ${mails.length} 通)`);
+  }
+}
+
+test('the reading pane shows each mail as Python reads it and offers its .eml file alone', async () => {
+  const files = generatedLog(makeUtf8Log, 'UTF8');
+  const {mails, emlFolder} = pythonReading(files);
+  const {page, seen, downloads} = await openPage();
+  await convert(page, files);
+  assert.equal(await page.$eval('[role=grid]', (grid) => grid.getAttribute('aria-rowcount')),
+               String(mails.length + 1));
+  for (const [position, mail] of mails.entries()) {
+    assertPaneShows(await openRow(page, position, mail), mail);
+  }
+  // The gateway mail and the sent mail, as one file each.
+  for (const number of [4, 6]) {
+    const position = mails.findIndex((mail) => mail.number === number);
+    await openRow(page, position, mails[position]);
+    const saved = await download(page, downloads, '[role=article] a[download]');
+    assert.equal(saved.name, mails[position].file);
+    assert.ok(saved.bytes.equals(fs.readFileSync(path.join(emlFolder, saved.name))),
+              `${saved.name} is not the --eml folder's bytes`);
+  }
+  assert.deepEqual(seen.errors, []);
+  await page.close();
+});
+
+test('the arrow keys, Home and End move the selection and Enter opens it', async () => {
+  const files = generatedLog(makeUtf8Log, 'UTF8');
+  const {mails} = pythonReading(files);
+  const {page, seen} = await openPage();
+  await convert(page, files);
+  await page.focus('[role=grid]');
+  const selected = () => page.$eval('[role=grid]', (grid) => {
+    const row = grid.querySelector('[aria-selected=true]');
+    return row?.id === grid.getAttribute('aria-activedescendant')
+        ? Number(row.getAttribute('aria-rowindex')) - 2 : null;
+  });
+  const last = mails.length - 1;
+  for (const [key, position] of [['ArrowDown', 0], ['ArrowDown', 1], ['ArrowDown', 2],
+                                 ['ArrowUp', 1], ['End', last], ['ArrowDown', last],
+                                 ['Home', 0], ['ArrowDown', 1]]) {
+    await page.keyboard.press(key);
+    assert.equal(await selected(), position, `after ${key}`);
+  }
+  await page.keyboard.press('Enter');
+  assertPaneShows(await paneShowing(page, mails[1].file), mails[1]);
+  assert.deepEqual(seen.errors, []);
+  await page.close();
+});
+
+test('the search lists the mails that hold a text, in full-width or half-width letters', async () => {
+  const files = generatedLog(makeUtf8Log, 'UTF8');
+  const {page, seen} = await openPage();
+  await convert(page, files);
+  await assertSearchFinds(page, pythonReading(files, ['ｔｏｋｙｏ', 'TOKYO']));
+  const all = await listedAfterTyping(page, '');
+  assert.equal(all.length, pythonReading(files).mails.length);
+  assert.deepEqual(seen.errors, []);
+  await page.close();
+});
+
+test('markup in a mail shows as text and runs nothing; half-width katakana are found', async () => {
+  const files = generatedLog(makeMarkupLog, 'MARKUP');
+  const reading = pythonReading(files, ['ﾃﾞｰﾀﾍﾞｰｽ', 'データベース']);
+  const {page, seen} = await openPage();
+  const dialogs = [];
+  page.on('dialog', async (dialog) => {
+    dialogs.push(dialog.message());
+    await dialog.dismiss();
+  });
+  await convert(page, files);
+  const [markup] = reading.mails;
+  const shown = await openRow(page, 0, markup);
+  assertPaneShows(shown, markup);
+  assert.match(shown.text, /<script>alert/);
+  assert.match(shown.subject, /^<script>/);
+  await assertSearchFinds(page, reading);
+  assert.equal(await page.$$eval('[role=article] *, [role=grid] *', (elements) =>
+      elements.filter((element) => ['SCRIPT', 'B', 'IMG'].includes(element.tagName)).length), 0);
+  assert.equal(await page.evaluate(() => window.markupRan), undefined);
+  assert.deepEqual(dialogs, []);
+  assert.deepEqual(seen.errors, []);
   await page.close();
 });

@@ -1,0 +1,47 @@
+// Writes the log whose mails the web page's test opens for markup and searches
+// in half-width katakana: mail 1's subject, sender and text hold HTML that
+// would run script if the page took it for markup.
+// Usage: make_markup_log BASE   (writes BASE.MIX and BASE.TXT)
+#include <string>
+
+#include "tests/support/mail_log_builder.h"
+#include "tests/support/sjis_text.h"
+
+namespace {
+
+using mixconv::testing::CrLfLines;
+using mixconv::testing::MailLogBuilder;
+using mixconv::testing::Sjis;
+namespace kind = mixconv::testing::kind;
+
+constexpr std::int32_t kJuly1 = 993945600;
+
+std::string ReceivedMail(const std::string& sender, const std::string& subject,
+                         std::initializer_list<std::string_view> body) {
+  return CrLfLines({sender, Sjis("送信者情報"),
+                    Sjis("受信日時　　　　　　：") + "ABC12345  2001/07/01 09:00",
+                    Sjis("題名：") + subject, ""}) +
+         CrLfLines(body);
+}
+
+MailLogBuilder MarkupLog() {
+  MailLogBuilder log;
+  log.AddMail(kind::kReceived,
+              ReceivedMail("<b>Desk</b>", "<script>window.markupRan = true</script>",
+                           {"<script>alert('script ran'); window.markupRan = true;</script>",
+                            "<b>bold?</b> <img src=x onerror=\"window.markupRan = true\">",
+                            Sjis("ﾃﾞｰﾀﾍﾞｰｽのﾊﾟｽﾜｰﾄﾞ")}),
+              kJuly1);
+  log.AddMail(kind::kReceived,
+              ReceivedMail("Desk", Sjis("お知らせ"), {Sjis("データベースを移します。")}),
+              kJuly1 + 1);
+  log.AddMail(kind::kReceived, ReceivedMail("Desk", Sjis("別件"), {Sjis("データの話です。")}),
+              kJuly1 + 2);
+  return log;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return mixconv::testing::WriteLogMain(argc, argv, "make_markup_log", MarkupLog);
+}
