@@ -112,8 +112,8 @@ bool ConvertEntry(const std::array<unsigned char, kIndexEntrySize>& bytes, std::
 }
 
 // True when every counted entry was read and converted or skipped.
-bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
-                    MailOutput& out, const MailDestination& destination) {
+bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total, MailOutput& out,
+                    const MailDestination& destination) {
   std::array<unsigned char, kIndexEntrySize> bytes{};
   for (std::uint32_t index = 0; index < total; ++index) {
     if (!ReadEntry(indexFile, bytes) ||
@@ -187,19 +187,17 @@ ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestin
 
 }  // namespace
 
-ConversionOutcome RunConversion(const ConversionRequest& request,
-                                MailDestination& destination) {
+ConversionOutcome RunConversion(const ConversionRequest& request, MailDestination& destination) {
   return ConvertLogEntries(request, destination, true, ConvertEntries);
 }
 
 ConversionOutcome ConvertOneEntry(const ConversionRequest& request, std::uint32_t number,
                                   MailDestination& destination) {
-  return ConvertLogEntries(
-      request, destination, false,
-      [number](std::FILE* indexFile, std::FILE* textFile, std::uint32_t total, MailOutput& out,
-               const MailDestination& kept) {
-        return ConvertEntryAt(indexFile, textFile, total, number, out, kept);
-      });
+  return ConvertLogEntries(request, destination, false,
+                           [number](std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
+                                    MailOutput& out, const MailDestination& kept) {
+                             return ConvertEntryAt(indexFile, textFile, total, number, out, kept);
+                           });
 }
 
 }  // namespace mixconv

@@ -59,22 +59,31 @@ ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
     ReportFailure(kRefusedFormat, request.programName, std::string(refusal).c_str());
     return {-1, 0, 0, false};
   }
-  const bool readable = form == MessageForm::Readable;
+  if (const FolderLayout* layout = LayoutOf(destination)) {
+    MessageFolder folder(*layout);
+    return ConvertLogInto(request, form, folder, observer);
+  }
+  MailboxFile mailbox(MailboxStyle(form));
+  return ConvertLogInto(request, form, mailbox, observer);
+}
+
+ConversionOutcome ConvertLogInto(const ConversionRequest& request, MessageForm form,
+                                 MailDestination& destination, MailObserver* observer) {
   std::optional<Utf8MailWriter> utf8Writer;
   ConversionRequest withWriter = request;
   if (withWriter.writer == nullptr) {
-    withWriter.writer = readable ? &utf8Writer.emplace(request.programName) : &VerbatimMailWriter();
+    withWriter.writer = form == MessageForm::Readable ? &utf8Writer.emplace(request.programName)
+                                                      : &VerbatimMailWriter();
   }
   std::optional<ObservedWriter> observed;
   if (observer != nullptr) {
     withWriter.writer = &observed.emplace(*withWriter.writer, *observer);
   }
-  if (const FolderLayout* layout = LayoutOf(destination)) {
-    MessageFolder folder(*layout);
-    return RunConversion(withWriter, folder);
-  }
-  MailboxFile mailbox(readable ? kUnixMboxStyle : kOriginalMboxStyle);
-  return RunConversion(withWriter, mailbox);
+  return RunConversion(withWriter, destination);
+}
+
+const MboxStyle& MailboxStyle(MessageForm form) {
+  return form == MessageForm::Readable ? kUnixMboxStyle : kOriginalMboxStyle;
 }
 
 ConversionOutcome ConvertToMailbox(const ConversionRequest& request, MessageForm form) {

@@ -4,7 +4,9 @@
 
 #include <string_view>
 
+#include "destinations/mbox_framing.h"
 #include "engine/convert.h"
+#include "engine/mail_destination.h"
 #include "job/mail_observer.h"
 
 namespace mixconv {
@@ -31,6 +33,14 @@ std::string_view Refusal(MessageForm form, Destination destination);
 // nothing.
 ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
                              Destination destination, MailObserver* observer = nullptr);
+
+// ConvertLog into a destination of the caller's, with no refusal: a mailbox
+// framed in MailboxStyle(form), say.
+ConversionOutcome ConvertLogInto(const ConversionRequest& request, MessageForm form,
+                                 MailDestination& destination, MailObserver* observer = nullptr);
+
+// How a mailbox of messages in form is framed.
+const MboxStyle& MailboxStyle(MessageForm form);
 
 // ConvertLog into NAME.mbx.
 ConversionOutcome ConvertToMailbox(const ConversionRequest& request, MessageForm form);

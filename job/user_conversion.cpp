@@ -77,6 +77,16 @@ ConversionOutcome ConvertForUser(const char* programName, const UserFields& fiel
   return ConvertLog(request, MessageForm::Readable, Destination::Maildir, observer);
 }
 
+ConversionOutcome ConvertForUserInto(const char* programName, const UserFields& fields,
+                                     MessageForm form, MailDestination& mailbox,
+                                     MailObserver* observer) {
+  UserRequest made;
+  if (!MakeRequest(programName, fields, made)) {
+    return {-1, 0, 0, false};
+  }
+  return ConvertLogInto(made.request, form, mailbox, observer);
+}
+
 ConversionOutcome ObserveForUser(const char* programName, const UserFields& fields,
                                  MailObserver& observer) {
   UserRequest made;

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "engine/convert.h"
+#include "engine/mail_destination.h"
 #include "job/mail_observer.h"
+#include "job/mailbox_job.h"
 
 namespace mixconv {
 
@@ -33,6 +35,12 @@ struct UserFields {
 // (result -1). observer, when given, sees every mail as it is written.
 ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields, Output output,
                                  MailObserver* observer = nullptr);
+
+// ConvertForUser's mailbox in form, into mailbox, which frames it in
+// MailboxStyle(form), in place of NAME.mbx.
+ConversionOutcome ConvertForUserInto(const char* programName, const UserFields& fields,
+                                     MessageForm form, MailDestination& mailbox,
+                                     MailObserver* observer = nullptr);
 
 // Shows every mail of the log to observer and writes nothing.
 ConversionOutcome ObserveForUser(const char* programName, const UserFields& fields,

@@ -13,9 +13,11 @@
 #include <string_view>
 
 #include "charset/cp932_decoder.h"
+#include "destinations/mailbox_pieces.h"
 #include "engine/convert.h"
 #include "engine/line_text.h"
 #include "job/mail_search.h"
+#include "job/mailbox_job.h"
 #include "job/user_conversion.h"
 
 namespace {
@@ -24,15 +26,17 @@ constexpr char kProgramName[] = "mixconv";
 constexpr std::string_view kSubjectField = "Subject: ";
 constexpr std::string_view kGatewayFromField = "From: ";
 
-// The page's output list, by its entries' values.
+// The page's output list, by its entries' values. A mailbox goes to the page
+// in pieces as it is written.
 struct PageOutput {
   std::string_view value;
   mixconv::Output output;
+  std::optional<mixconv::MessageForm> mailboxForm;
 };
 constexpr PageOutput kPageOutputs[] = {
-    {"readable", mixconv::Output::ReadableMbox},
-    {"original", mixconv::Output::OriginalMbox},
-    {"eml", mixconv::Output::EmlFolder},
+    {"readable", mixconv::Output::ReadableMbox, mixconv::MessageForm::Readable},
+    {"original", mixconv::Output::OriginalMbox, mixconv::MessageForm::Original},
+    {"eml", mixconv::Output::EmlFolder, std::nullopt},
 };
 
 // clang-format off
@@ -43,6 +47,8 @@ EM_JS(void, PostMailFile, (const char* name, const char* bytes, std::size_t size
       { postMailFile(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size)); });
 EM_JS(void, PostMatches, (const std::uint32_t* numbers, std::size_t count, int complete),
       { postMatches(HEAPU32.slice(numbers >> 2, (numbers >> 2) + count), complete !== 0); });
+EM_JS(void, PostPiece, (const char* bytes, std::size_t size),
+      { postPiece(HEAPU8.subarray(bytes, bytes + size)); });
 EM_JS(void, PostOutcome, (unsigned converted, unsigned total, int complete),
       { postOutcome(converted, total, complete !== 0); });
 // clang-format on
@@ -53,6 +59,11 @@ class PageReport final : public mixconv::ReportTarget {
     PostLine(text);
     return 0;
   }
+};
+
+class PageMailbox final : public mixconv::PieceReceiver {
+ public:
+  void TakePiece(std::string_view bytes) override { PostPiece(bytes.data(), bytes.size()); }
 };
 
 // Tells the page each mail's date, sender and subject, in Unicode, so that the
@@ -109,11 +120,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
       std::find_if(std::begin(kPageOutputs), std::end(kPageOutputs),
                    [output](const PageOutput& page) { return page.value == output; });
   MailListing listing;
-  const mixconv::ConversionOutcome outcome =
-      chosen == std::end(kPageOutputs)
-          ? mixconv::ConversionOutcome{-1, 0, 0, false}
-          : mixconv::ConvertForUser(kProgramName, {indexPath, fullName, mailAddress},
-                                    chosen->output, &listing);
+  const mixconv::UserFields fields{indexPath, fullName, mailAddress};
+  mixconv::ConversionOutcome outcome{-1, 0, 0, false};
+  if (chosen != std::end(kPageOutputs) && chosen->mailboxForm) {
+    PageMailbox pieces;
+    mixconv::MailboxPieces mailbox(mixconv::MailboxStyle(*chosen->mailboxForm), pieces);
+    outcome =
+        mixconv::ConvertForUserInto(kProgramName, fields, *chosen->mailboxForm, mailbox, &listing);
+  } else if (chosen != std::end(kPageOutputs)) {
+    outcome = mixconv::ConvertForUser(kProgramName, fields, chosen->output, &listing);
+  }
   PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
   mixconv::ActiveResultLog = nullptr;
 }

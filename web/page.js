@@ -184,7 +184,7 @@ function finish({outcome, download, failure}) {
   }
   const link = document.createElement('a');
   link.download = download.name;
-  link.href = URL.createObjectURL(new Blob([download.bytes], {type: download.type}));
+  link.href = URL.createObjectURL(download.blob);
   link.textContent = `${download.name} を保存`;
   result.append(link);
   if (mails.length > 0) {

@@ -1,5 +1,9 @@
 // Not a test: converts a generated log of some hundred megabytes in the web page
-// in headless Chromium, in both forms, and prints MB/s next to mixconv-cli's.
+// in headless Chromium, in both forms, and prints MB/s and peak memory next to
+// mixconv-cli's. The page's memory is the sum of the proportional set size of
+// all of Chromium's processes (each shared page counted once in all), sampled
+// while it converts, and before, with the page open; mixconv-cli's is its peak
+// resident memory. Sampling slows the page: its time comes from a run of its own.
 // Usage: node bench_web.mjs PAGE MIXCONV_CLI CONVERT_BENCH [MEGABYTES]
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -10,15 +14,80 @@ import {pathToFileURL} from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 const [page_, cli, convertBench, megabytes = '200'] = process.argv.slice(2);
+const kSampleIntervalMs = 50;
+const kMiB = 1024 * 1024;
+// Runs mixconv-cli as given; prints its seconds and its peak resident memory in KiB.
+const kRunMeasured = `
+import resource, subprocess, sys, time
+start = time.monotonic()
+subprocess.run(sys.argv[1:], check=True)
+print(time.monotonic() - start, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)
+`;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'mixconv-web-bench-'));
 const base = path.join(work, 'LARGE');
 execFileSync(convertBench, ['--write-log', base, megabytes], {stdio: 'inherit'});
+const logBytes = fs.statSync(`${base}.TXT`).size + fs.statSync(`${base}.MIX`).size;
 const textMegabytes = fs.statSync(`${base}.TXT`).size / 1e6;
 
-function seconds(run) {
-  const start = process.hrtime.bigint();
-  return Promise.resolve(run()).then(() => Number(process.hrtime.bigint() - start) / 1e9);
+// The process and all its descendants, from /proc.
+function processTree(root) {
+  const children = new Map();
+  for (const entry of fs.readdirSync('/proc')) {
+    try {
+      const stat = fs.readFileSync(`/proc/${entry}/stat`, 'utf8');
+      const parent = Number(stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]);
+      children.set(parent, [...(children.get(parent) ?? []), Number(entry)]);
+    } catch {
+      // Not a process, or one that ended meanwhile.
+    }
+  }
+  const tree = [root];
+  for (let i = 0; i < tree.length; ++i) {
+    tree.push(...(children.get(tree[i]) ?? []));
+  }
+  return tree;
 }
+
+function proportionalBytes(pid) {
+  try {
+    return Number(fs.readFileSync(`/proc/${pid}/smaps_rollup`, 'utf8').match(/Pss:\s+(\d+)/)[1]) * 1024;
+  } catch {
+    return 0;  // ended meanwhile
+  }
+}
+
+const treeBytes = (root) => processTree(root).reduce((sum, pid) => sum + proportionalBytes(pid), 0);
+
+// Converts the log in a new page into output; returns the seconds it took and,
+// when asked to sample, the highest sum of Chromium's memory meanwhile and
+// the sum before it started.
+async function convertInPage(browser, output, sampled) {
+  const page = await browser.newPage();
+  await page.goto(pathToFileURL(page_).href);
+  await (await page.$('input[type=file]')).uploadFile(`${base}.MIX`, `${base}.TXT`);
+  await page.select('select[name=output]', output);
+  const root = browser.process().pid;
+  const before = sampled ? treeBytes(root) : 0;
+  let peak = before;
+  const sampler = sampled && setInterval(() => {
+    peak = Math.max(peak, treeBytes(root));
+  }, kSampleIntervalMs);
+  const start = process.hrtime.bigint();
+  try {
+    await page.click('button');
+    await page.waitForSelector('a[download]', {timeout: 0});
+  } finally {
+    clearInterval(sampler);
+  }
+  const seconds = Number(process.hrtime.bigint() - start) / 1e9;
+  if (sampled) {
+    peak = Math.max(peak, treeBytes(root));
+  }
+  await page.close();
+  return {seconds, peak, before};
+}
+
+const mib = (bytes) => `${(bytes / kMiB).toFixed(0)} MiB`;
 
 const browser = await puppeteer.launch({
   executablePath: '/usr/bin/chromium',
@@ -28,21 +97,18 @@ const browser = await puppeteer.launch({
          '--disable-component-update', '--disable-sync', '--no-first-run'],
 });
 try {
+  console.log(`log: ${mib(logBytes)}`);
   for (const [output, option] of [['original', '--original'], ['readable', '--utf8']]) {
-    const native = await seconds(() => execFileSync(
-        cli, [option, '--quiet', `${base}.MIX`], {env: {...process.env, TZ: 'JST-9'}}));
-    const page = await browser.newPage();
-    await page.goto(pathToFileURL(page_).href);
-    await (await page.$('input[type=file]')).uploadFile(`${base}.MIX`, `${base}.TXT`);
-    await page.select('select[name=output]', output);
-    const web = await seconds(async () => {
-      await page.click('button');
-      await page.waitForSelector('a[download]', {timeout: 0});
-    });
-    await page.close();
-    console.log(`${option.padEnd(10)}: web page ${(textMegabytes / web).toFixed(1)} MB/s, ` +
-                `mixconv-cli ${(textMegabytes / native).toFixed(1)} MB/s ` +
-                `(${textMegabytes.toFixed(1)} MB of text)`);
+    const [nativeSeconds, nativeKiB] = execFileSync(
+        'python3', ['-c', kRunMeasured, cli, option, '--quiet', `${base}.MIX`],
+        {env: {...process.env, TZ: 'JST-9'}, encoding: 'utf8'}).trim().split(' ').map(Number);
+    const {seconds} = await convertInPage(browser, output, false);
+    const {peak, before} = await convertInPage(browser, output, true);
+    console.log(`${option.padEnd(10)}: web page ${(textMegabytes / seconds).toFixed(1)} MB/s, ` +
+                `peak ${mib(peak)} (${(peak / logBytes).toFixed(2)}x the log, ` +
+                `${mib(before)} before converting); ` +
+                `mixconv-cli ${(textMegabytes / nativeSeconds).toFixed(1)} MB/s, ` +
+                `peak ${mib(nativeKiB * 1024)} (${textMegabytes.toFixed(1)} MB of text)`);
   }
 } finally {
   await browser.close();
