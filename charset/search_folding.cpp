@@ -19,6 +19,12 @@ constexpr char32_t kHalfWidthSemiVoicedMark = U'\uFF9F';
 // What NFKC makes of the marks alone: the combining forms.
 constexpr char32_t kCombiningVoicedMark = U'\u3099';
 constexpr char32_t kCombiningSemiVoicedMark = U'\u309A';
+constexpr unsigned char kFirstNonAscii = 0x80;
+// U+3000 to U+9FFF in UTF-8: three bytes, the first of them these.
+constexpr std::size_t kCjkLength = 3;
+constexpr unsigned char kCjkFirstLead = 0xE3;
+constexpr unsigned char kCjkLastLead = 0xE9;
+constexpr std::string_view kIdeographicSpaceUtf8 = "\u3000";
 constexpr char32_t kReplacementCharacter = U'\uFFFD';
 constexpr char32_t kCaseOffset = 0x20;
 constexpr char32_t kCyrillicIo = U'\u0401';
@@ -81,22 +87,61 @@ char32_t SmallLetter(char32_t codePoint) {
   return codePoint == kCyrillicIo ? kCyrillicIoSmall : codePoint;
 }
 
+// Whether text starts with a character of U+3001 to U+9FFF, kana and kanji
+// among them, which fold to themselves: a quick look for most of a Japanese text.
+bool IsUnchangedCjk(std::string_view text) {
+  if (text.size() < kCjkLength) {
+    return false;
+  }
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const auto second = static_cast<unsigned char>(text[1]);
+  const auto third = static_cast<unsigned char>(text[2]);
+  const auto continues = [](unsigned char byte) { return (byte & 0xC0) == 0x80; };
+  return lead >= kCjkFirstLead && lead <= kCjkLastLead && continues(second) && continues(third) &&
+         text.substr(0, kCjkLength) != kIdeographicSpaceUtf8;
+}
+
 }  // namespace
 
+// Bytes that fold to themselves, most of any text, are copied a run at a time.
 void AppendFoldedForSearch(std::string& out, std::string_view utf8) {
+  out.reserve(out.size() + utf8.size());
   std::array<char, 4> bytes{};
   std::optional<char32_t> pending;  // a katakana a mark may still join
+  std::size_t runStart = 0;
+  std::size_t position = 0;
   const auto put = [&](char32_t codePoint) {
     out.append(bytes.data(), WriteUtf8(SmallLetter(codePoint), bytes.data()));
   };
-  while (!utf8.empty()) {
-    std::optional<char32_t> next = TakeCodePoint(utf8);
-    if (!next) {
-      next = kReplacementCharacter;
-      utf8.remove_prefix(1);
+  while (position < utf8.size()) {
+    const auto byte = static_cast<unsigned char>(utf8[position]);
+    if (byte < kFirstNonAscii && !pending) {
+      if (byte >= 'A' && byte <= 'Z') {
+        out.append(utf8.substr(runStart, position - runStart));
+        out += static_cast<char>(byte + kCaseOffset);
+        runStart = position + 1;
+      }
+      ++position;
+      continue;
     }
+    if (!pending && IsUnchangedCjk(utf8.substr(position))) {
+      position += kCjkLength;
+      continue;
+    }
+    std::string_view rest = utf8.substr(position);
+    const std::optional<char32_t> taken = TakeCodePoint(rest);
+    const std::size_t length = taken ? utf8.size() - position - rest.size() : 1;
+    const char32_t next = taken.value_or(kReplacementCharacter);
+    const char32_t folded = FullWidth(next);
+    if (!pending && taken && folded == next && SmallLetter(next) == next) {
+      position += length;
+      continue;
+    }
+    out.append(utf8.substr(runStart, position - runStart));
+    position += length;
+    runStart = position;
     if (pending) {
-      if (const std::optional<char32_t> joined = WithMark(*pending, *next)) {
+      if (const std::optional<char32_t> joined = WithMark(*pending, next)) {
         put(*joined);
         pending.reset();
         continue;
@@ -104,13 +149,13 @@ void AppendFoldedForSearch(std::string& out, std::string_view utf8) {
       put(*pending);
       pending.reset();
     }
-    const char32_t folded = FullWidth(*next);
-    if (folded != *next && folded >= U'ァ' && folded <= U'ヺ') {
+    if (folded != next && folded >= U'ァ' && folded <= U'ヺ') {
       pending = folded;
     } else {
       put(folded);
     }
   }
+  out.append(utf8.substr(runStart, position - runStart));
   if (pending) {
     put(*pending);
   }

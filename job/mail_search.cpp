@@ -46,9 +46,9 @@ void MailSearch::CopiedLine(const mixconv::CopiedLine& line) { Take(line.bytes);
 
 void MailSearch::EndMail(const MailEnd& end) {
   text_ += decoder_.Decode({}, true);
-  std::string folded;
-  AppendFoldedForSearch(folded, text_);
-  if (folded.find(query_) != std::string::npos) {
+  folded_.clear();
+  AppendFoldedForSearch(folded_, text_);
+  if (folded_.find(query_) != std::string::npos) {
     matches_.push_back(end.number);
   }
 }

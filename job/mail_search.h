@@ -32,6 +32,7 @@ class MailSearch final : public MailObserver {
   std::string query_;
   Cp932Decoder decoder_;
   std::string text_;  // the mail's sender, subject and text so far, in UTF-8
+  std::string folded_;
   std::vector<std::uint32_t> matches_;
   bool lineContinues_ = false;
 };
