@@ -1,5 +1,6 @@
-// Takes docs/web-page.png: the web page after converting the sample log, in
-// headless Chromium. Usage: node take_screenshot.mjs PAGE SAMPLES_DIR OUTPUT.png
+// Takes docs/web-page.png: the web page after converting the sample log, its
+// first mail opened in the reading pane by keyboard, in headless Chromium.
+// Usage: node take_screenshot.mjs PAGE SAMPLES_DIR OUTPUT.png
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
 
@@ -22,5 +23,9 @@ await page.type('input[name=name]', '山田 太郎');
 await page.type('input[name=email]', 'taro@example.jp');
 await page.click('button');
 await page.waitForSelector('a[download]');
+await page.focus('[role=grid]');
+await page.keyboard.press('ArrowDown');
+await page.keyboard.press('Enter');
+await page.waitForSelector('[role=article]:not([hidden]) a[download]');
 await page.screenshot({path: output, fullPage: true});
 await browser.close();
