@@ -201,8 +201,11 @@ function mountLog(FS, {index, text, name, email}) {
 function removeWritten(FS) {
   for (const name of entries(FS, '/work')) {
     const entry = `/work/${name}`;
-    if (!FS.isLink(FS.lstat(entry).mode)) {
-      FS.isDir(FS.lstat(entry).mode) ? removeTree(FS, entry) : FS.unlink(entry);
+    const {mode} = FS.lstat(entry);
+    if (FS.isDir(mode)) {
+      removeTree(FS, entry);
+    } else if (!FS.isLink(mode)) {
+      FS.unlink(entry);
     }
   }
 }
