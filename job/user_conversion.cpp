@@ -6,7 +6,6 @@
 #include "destinations/message_in_memory.h"
 #include "engine/report.h"
 #include "job/mailbox_job.h"
-#include "job/observed_writer.h"
 
 namespace mixconv {
 
@@ -93,11 +92,9 @@ ConversionOutcome ObserveForUser(const char* programName, const UserFields& fiel
   if (!MakeRequest(programName, fields, made)) {
     return {-1, 0, 0, false};
   }
-  // The original form: the observer sees the engine's parts, not the writer's bytes.
-  ObservedWriter observed(VerbatimMailWriter(), observer);
-  made.request.writer = &observed;
+  // The original form, the cheapest: the observer sees the engine's parts, not the writer's bytes.
   NoDestination nowhere;
-  return RunConversion(made.request, nowhere);
+  return ConvertLogInto(made.request, MessageForm::Original, nowhere, &observer);
 }
 
 std::optional<MailFile> EmlFileForUser(const char* programName, const UserFields& fields,
