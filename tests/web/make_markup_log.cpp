@@ -1,6 +1,6 @@
 // Writes the log whose mails the web page's test opens for markup and searches
 // in half-width katakana: mail 1's subject, sender and text hold HTML that
-// would run script if the page took it for markup.
+// would run script if the page took it for markup; mail 4 went to two members.
 // Usage: make_markup_log BASE   (writes BASE.MIX and BASE.TXT)
 #include <string>
 
@@ -37,6 +37,10 @@ MailLogBuilder MarkupLog() {
               kJuly1 + 1);
   log.AddMail(kind::kReceived, ReceivedMail("Desk", Sjis("別件"), {Sjis("データの話です。")}),
               kJuly1 + 2);
+  log.AddMail(kind::kSent,
+              CrLfLines({Sjis("鈴木　一郎"), "TO:ABC12345,XYZ00001", Sjis("SUB:日程の件"),
+                         Sjis("お二人に送ります。")}),
+              kJuly1 + 3);
   return log;
 }
 

@@ -472,7 +472,7 @@ test('the search lists the mails that hold a text, in full-width or half-width l
   await page.close();
 });
 
-test('markup in a mail shows as text and runs nothing; half-width katakana are found', async () => {
+test('markup in a mail shows as text and runs nothing; half-width katakana are found; a sent mail names its two recipients', async () => {
   const files = generatedLog(makeMarkupLog, 'MARKUP');
   const reading = pythonReading(files, ['ﾃﾞｰﾀﾍﾞｰｽ', 'データベース']);
   const {page, seen} = await openPage();
@@ -482,11 +482,14 @@ test('markup in a mail shows as text and runs nothing; half-width katakana are f
     await dialog.dismiss();
   });
   await convert(page, files);
-  const [markup] = reading.mails;
-  const shown = await openRow(page, 0, markup);
-  assertPaneShows(shown, markup);
+  for (const [position, mail] of reading.mails.entries()) {
+    assertPaneShows(await openRow(page, position, mail), mail);
+  }
+  // The mail of markup, and the sent mail with its two recipients.
+  const shown = await openRow(page, 0, reading.mails[0]);
   assert.match(shown.text, /<script>alert/);
   assert.match(shown.subject, /^<script>/);
+  assert.equal(reading.mails[3].to.split(', ').length, 2);
   await assertSearchFinds(page, reading);
   assert.equal(await page.$$eval('[role=article] *, [role=grid] *', (elements) =>
       elements.filter((element) => ['SCRIPT', 'B', 'IMG'].includes(element.tagName)).length), 0);
