@@ -20,11 +20,11 @@
 
 namespace {
 
-// Names and addresses go into the mailbox as Shift_JIS bytes, like everything else there.
 using mixconv::cli::kExitIncomplete;
 using mixconv::cli::kExitUsage;
 using mixconv::cli::UsageError;
 
+// Names and addresses go into the mailbox as Shift_JIS bytes, like everything else there.
 bool EncodeOption(const char* optionName, std::string& value, const std::string& charset) {
   mixconv::Cp932Text encoded = mixconv::EncodeCp932(value, charset.c_str());
   if (!encoded.ok()) {
