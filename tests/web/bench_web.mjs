@@ -2,8 +2,9 @@
 // in headless Chromium, in both forms, and prints MB/s and peak memory next to
 // mixconv-cli's. The page's memory is the sum of the proportional set size of
 // all of Chromium's processes (each shared page counted once in all), sampled
-// while it converts, and before, with the page open; mixconv-cli's is its peak
-// resident memory. Sampling slows the page: its time comes from a run of its own,
+// while it converts: printed whole, and as its rise over the same sum taken
+// just before, with the page open and idle, which is what the conversion itself
+// costs; mixconv-cli's is its peak resident memory. Sampling slows the page: its time comes from a run of its own,
 // after which a search for a word in no mail reads the whole log again.
 // Usage: node bench_web.mjs PAGE MIXCONV_CLI CONVERT_BENCH [MEGABYTES]
 import {execFileSync} from 'node:child_process';
@@ -115,8 +116,10 @@ try {
     const {seconds, searchSeconds} = await convertInPage(browser, output, false);
     const {peak, before} = await convertInPage(browser, output, true);
     console.log(`${option.padEnd(10)}: web page ${(textMegabytes / seconds).toFixed(1)} MB/s, ` +
-                `peak ${mib(peak)} (${(peak / logBytes).toFixed(2)}x the log, ` +
-                `${mib(before)} before converting); ` +
+                `peak ${mib(peak)} in all (${(peak / logBytes).toFixed(2)}x the log), ` +
+                `of which the conversion's own ${mib(peak - before)} ` +
+                `(${((peak - before) / logBytes).toFixed(2)}x the log) over the ${mib(before)} ` +
+                `of Chromium with the page open and idle; ` +
                 `mixconv-cli ${(textMegabytes / nativeSeconds).toFixed(1)} MB/s, ` +
                 `peak ${mib(nativeKiB * 1024)} (${textMegabytes.toFixed(1)} MB of text); ` +
                 `a search in the page ${searchSeconds.toFixed(1)} s`);
