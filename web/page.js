@@ -51,6 +51,9 @@ let mails = [];  // every mail of the run, in index order
 let positions = new Map();  // a mail's place in mails, by its number
 let openedNumber = 0;  // the mail the pane waits for or shows
 let singleMailLink = null;
+// The last run's mailbox, which the browser keeps for as long as its address
+// lives: given up when the next run starts.
+let downloadUrl = null;
 const mailGrid = new MailGrid(document.getElementById('mails'), (mail) => openMail(mail));
 
 // The search the list shows, the one the worker is running and the last typed:
@@ -61,8 +64,16 @@ let searchId = 0;
 let searchRunning = false;
 let searchWaiting = false;
 
-function startResult() {
+function clearResult() {
   result.replaceChildren();
+  if (downloadUrl) {
+    URL.revokeObjectURL(downloadUrl);
+    downloadUrl = null;
+  }
+}
+
+function startResult() {
+  clearResult();
   reader.hidden = true;
   mails = [];
   positions = new Map();
@@ -184,7 +195,8 @@ function finish({outcome, download, failure}) {
   }
   const link = document.createElement('a');
   link.download = download.name;
-  link.href = URL.createObjectURL(download.blob);
+  downloadUrl = URL.createObjectURL(download.blob);
+  link.href = downloadUrl;
   link.textContent = `${download.name} を保存`;
   result.append(link);
   if (mails.length > 0) {
@@ -227,7 +239,7 @@ form.addEventListener('submit', (event) => {
   const pair = pairOfFiles([...filesInput.files]);
   if (pair.error) {
     addLine(pair.error);
-    result.replaceChildren();
+    clearResult();
     return;
   }
   startResult();
