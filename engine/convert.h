@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "mail_destination.h"
 #include "mail_writer.h"
@@ -25,6 +26,15 @@ extern ReportTarget* ActiveResultLog;
 
 void ReportLine(const char* text);
 
+// Mails by their places in the index, counted from 1; a last past the
+// index's count means to its end.
+struct EntryRange {
+  std::uint32_t first = 1;
+  std::uint32_t last = std::numeric_limits<std::uint32_t>::max();
+};
+
+inline constexpr EntryRange kEveryEntry{};
+
 struct ConversionRequest {
   const char* programName = "";
   const char* indexPath = "";
@@ -32,6 +42,10 @@ struct ConversionRequest {
   const char* mailAddress = "";
   const char* mailDomain = ServiceMailDomain;
   MailWriter* writer = nullptr;  // null for the default form
+  // A front end may split a run into parts, run side by side: each converts
+  // its range, and only a run of the whole index reports the summary line,
+  // which ReportSummary gives for a run in parts.
+  EntryRange entries = kEveryEntry;
 };
 
 struct ConversionOutcome {
@@ -50,9 +64,12 @@ struct ConversionOutcome {
 // reported through ReportLine.
 ConversionOutcome RunConversion(const ConversionRequest& request, MailDestination& destination);
 
+// The summary line of a run: converted of the total the index claims.
+void ReportSummary(std::uint32_t converted, std::uint32_t total);
+
 // Converts the mail at number, its place in the index counted from 1, alone,
-// for a front end that shows one mail. No summary line; a number the index
-// does not count, or a binary mail, converts nothing.
+// for a front end that shows one mail; request.entries is not read. No summary
+// line; a number the index does not count, or a binary mail, converts nothing.
 ConversionOutcome ConvertOneEntry(const ConversionRequest& request, std::uint32_t number,
                                   MailDestination& destination);
 

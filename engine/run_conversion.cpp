@@ -1,5 +1,6 @@
 // The conversion driver: opens the log, walks the index into the destination,
 // reports the outcome.
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -111,26 +112,8 @@ bool ConvertEntry(const std::array<unsigned char, kIndexEntrySize>& bytes, std::
   return !destination.Failed();
 }
 
-// True when every counted entry was read and converted or skipped.
-bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total, MailOutput& out,
-                    const MailDestination& destination) {
-  std::array<unsigned char, kIndexEntrySize> bytes{};
-  for (std::uint32_t index = 0; index < total; ++index) {
-    if (!ReadEntry(indexFile, bytes) ||
-        !ConvertEntry(bytes, index + 1, textFile, out, destination)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// True when the entry at number, counted from 1, was read and converted or skipped.
-bool ConvertEntryAt(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
-                    std::uint32_t number, MailOutput& out, const MailDestination& destination) {
-  if (number < 1 || number > total) {
-    ReportFailure(messages::kNoSuchEntry, CurrentRun.programName, number, total);
-    return false;
-  }
+// False, after reporting it, when the index cannot be read from the entry at number.
+bool SeekEntry(std::FILE* indexFile, std::uint32_t number) {
   const std::uint64_t position =
       kIndexPreambleSize + kEntryCountSize + (number - 1) * std::uint64_t{kIndexEntrySize};
   if (position > static_cast<std::uint64_t>(std::numeric_limits<long>::max()) ||
@@ -138,8 +121,30 @@ bool ConvertEntryAt(std::FILE* indexFile, std::FILE* textFile, std::uint32_t tot
     ReportFailure(messages::kFileSeekFailed, CurrentRun.programName);
     return false;
   }
+  return true;
+}
+
+// True when every entry of entries that the index counts was read and
+// converted or skipped.
+bool ConvertEntries(std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
+                    EntryRange entries, MailOutput& out, const MailDestination& destination) {
+  const std::uint32_t first = std::max(entries.first, std::uint32_t{1});
+  const std::uint32_t last = std::min(entries.last, total);
+  if (first > last) {
+    return true;
+  }
+  if (first > 1 && !SeekEntry(indexFile, first)) {
+    return false;
+  }
   std::array<unsigned char, kIndexEntrySize> bytes{};
-  return ReadEntry(indexFile, bytes) && ConvertEntry(bytes, number, textFile, out, destination);
+  for (std::uint32_t number = first;; ++number) {
+    if (!ReadEntry(indexFile, bytes) || !ConvertEntry(bytes, number, textFile, out, destination)) {
+      return false;
+    }
+    if (number == last) {
+      return true;
+    }
+  }
 }
 
 // Opens the log and the destination, converts what convertEntries takes of
@@ -178,7 +183,7 @@ ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestin
   const DestinationOutcome kept = destination.Close(allEntries && !CurrentRun.failureReported);
   outcome.converted = kept.messagesKept;
   if (wholeRun) {
-    ReportProgress(messages::kSummary, outcome.converted, outcome.total);
+    ReportSummary(outcome.converted, outcome.total);
   }
   outcome.result = kept.ok ? 0 : -1;
   outcome.complete = allEntries && kept.asAsked && !CurrentRun.failureReported;
@@ -187,17 +192,33 @@ ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestin
 
 }  // namespace
 
+void ReportSummary(std::uint32_t converted, std::uint32_t total) {
+  ReportProgress(messages::kSummary, converted, total);
+}
+
 ConversionOutcome RunConversion(const ConversionRequest& request, MailDestination& destination) {
-  return ConvertLogEntries(request, destination, true, ConvertEntries);
+  const bool wholeRun =
+      request.entries.first <= kEveryEntry.first && request.entries.last == kEveryEntry.last;
+  return ConvertLogEntries(
+      request, destination, wholeRun,
+      [&request](std::FILE* indexFile, std::FILE* textFile, std::uint32_t total, MailOutput& out,
+                 const MailDestination& kept) {
+        return ConvertEntries(indexFile, textFile, total, request.entries, out, kept);
+      });
 }
 
 ConversionOutcome ConvertOneEntry(const ConversionRequest& request, std::uint32_t number,
                                   MailDestination& destination) {
-  return ConvertLogEntries(request, destination, false,
-                           [number](std::FILE* indexFile, std::FILE* textFile, std::uint32_t total,
-                                    MailOutput& out, const MailDestination& kept) {
-                             return ConvertEntryAt(indexFile, textFile, total, number, out, kept);
-                           });
+  return ConvertLogEntries(
+      request, destination, false,
+      [number](std::FILE* indexFile, std::FILE* textFile, std::uint32_t total, MailOutput& out,
+               const MailDestination& kept) {
+        if (number < 1 || number > total) {
+          ReportFailure(messages::kNoSuchEntry, CurrentRun.programName, number, total);
+          return false;
+        }
+        return ConvertEntries(indexFile, textFile, total, {number, number}, out, kept);
+      });
 }
 
 }  // namespace mixconv

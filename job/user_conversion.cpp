@@ -78,20 +78,22 @@ ConversionOutcome ConvertForUser(const char* programName, const UserFields& fiel
 
 ConversionOutcome ConvertForUserInto(const char* programName, const UserFields& fields,
                                      MessageForm form, MailDestination& mailbox,
-                                     MailObserver* observer) {
+                                     MailObserver* observer, EntryRange entries) {
   UserRequest made;
   if (!MakeRequest(programName, fields, made)) {
     return {-1, 0, 0, false};
   }
+  made.request.entries = entries;
   return ConvertLogInto(made.request, form, mailbox, observer);
 }
 
 ConversionOutcome ObserveForUser(const char* programName, const UserFields& fields,
-                                 MailObserver& observer) {
+                                 MailObserver& observer, EntryRange entries) {
   UserRequest made;
   if (!MakeRequest(programName, fields, made)) {
     return {-1, 0, 0, false};
   }
+  made.request.entries = entries;
   // The original form, the cheapest: the observer sees the engine's parts, not the writer's bytes.
   NoDestination nowhere;
   return ConvertLogInto(made.request, MessageForm::Original, nowhere, &observer);

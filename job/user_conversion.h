@@ -37,14 +37,15 @@ ConversionOutcome ConvertForUser(const char* programName, const UserFields& fiel
                                  MailObserver* observer = nullptr);
 
 // ConvertForUser's mailbox in form, into mailbox, which frames it in
-// MailboxStyle(form), in place of NAME.mbx.
+// MailboxStyle(form), in place of NAME.mbx: of the mails at entries only.
 ConversionOutcome ConvertForUserInto(const char* programName, const UserFields& fields,
                                      MessageForm form, MailDestination& mailbox,
-                                     MailObserver* observer = nullptr);
+                                     MailObserver* observer = nullptr,
+                                     EntryRange entries = kEveryEntry);
 
-// Shows every mail of the log to observer and writes nothing.
+// Shows every mail at entries to observer and writes nothing.
 ConversionOutcome ObserveForUser(const char* programName, const UserFields& fields,
-                                 MailObserver& observer);
+                                 MailObserver& observer, EntryRange entries = kEveryEntry);
 
 struct MailFile {
   std::string name;

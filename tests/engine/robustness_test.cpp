@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "destinations/mailbox_pieces.h"
 #include "tests/support/conversion_harness.h"
 #include "tests/support/sjis_text.h"
 
@@ -51,6 +54,27 @@ TEST(RobustnessTest, TruncatedLogsConvertCleanly) {
   }
 }
 
+// Sample texts with bytes changed at random, under entries that point anywhere
+// near them, of any kind, some counted wrongly.
+MailLogBuilder RandomLog(std::mt19937& random, const std::string& texts) {
+  MailLogBuilder log;
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::string text = texts;
+  for (int i = 0; i < 40; ++i) {
+    text[static_cast<std::size_t>(random()) % text.size()] = static_cast<char>(byte(random));
+  }
+  log.AppendText(text);
+  const int entries = static_cast<int>(random() % 8);
+  for (int i = 0; i < entries; ++i) {
+    const auto offset = static_cast<std::int32_t>(random() % (text.size() + 20)) - 10;
+    log.AddEntry({static_cast<std::int32_t>(random()), static_cast<std::uint8_t>(byte(random)),
+                  static_cast<std::uint8_t>(random() % 6), offset,
+                  static_cast<std::uint32_t>(random() % 400)});
+  }
+  log.ClaimCount(random() % 3 == 0 ? static_cast<std::uint32_t>(random()) : entries);
+  return log;
+}
+
 TEST(RobustnessTest, RandomLogsConvertCleanly) {
   PinTimeZone();
   std::mt19937 random(20261207);
@@ -58,24 +82,71 @@ TEST(RobustnessTest, RandomLogsConvertCleanly) {
   const std::string base = (dir.path() / "RANDOM").string();
   const std::string texts = SampleOfEveryKind().TextBytes();
   for (int round = 0; round < 300; ++round) {
-    MailLogBuilder log;
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::string text = texts;
-    for (int i = 0; i < 40; ++i) {
-      text[static_cast<std::size_t>(random()) % text.size()] = static_cast<char>(byte(random));
-    }
-    log.AppendText(text);
-    const int entries = static_cast<int>(random() % 8);
-    for (int i = 0; i < entries; ++i) {
-      const auto offset = static_cast<std::int32_t>(random() % (text.size() + 20)) - 10;
-      log.AddEntry({static_cast<std::int32_t>(random()), static_cast<std::uint8_t>(byte(random)),
-                    static_cast<std::uint8_t>(random() % 6), offset,
-                    static_cast<std::uint32_t>(random() % 400)});
-    }
-    log.ClaimCount(random() % 3 == 0 ? static_cast<std::uint32_t>(random()) : entries);
-    log.WriteFiles(base);
+    RandomLog(random, texts).WriteFiles(base);
     std::filesystem::remove(base + ".mbx");
     ExpectWellFormed(ConvertPath(base, base + ".mbx"), "round " + std::to_string(round));
+  }
+}
+
+// What a run into a mailbox in memory gives: its bytes, lines and outcome.
+struct RunInMemory final : PieceReceiver {
+  void TakePiece(std::string_view bytes) override { mailbox += bytes; }
+  std::string mailbox;
+  LineCollector lines;
+  ConversionOutcome outcome;
+};
+
+RunInMemory ConvertEntries(const std::string& index, MessageForm form, EntryRange entries) {
+  RunInMemory run;
+  ConversionRequest request{"mixconv", index.c_str(), kTestName, kTestAddress};
+  request.entries = entries;
+  ActiveResultLog = &run.lines;
+  MailboxPieces mailbox(MailboxStyle(form), run);
+  run.outcome = ConvertLogInto(request, form, mailbox);
+  ActiveResultLog = nullptr;
+  return run;
+}
+
+// A front end may run the mails before a split and those after it side by
+// side, keeping the second part only when the first one is complete: with the
+// summary line for both, that is the whole run, whatever the log holds.
+TEST(RobustnessTest, ARunInTwoPartsIsTheWholeRun) {
+  PinTimeZone();
+  std::mt19937 random(20261208);
+  const TempDir dir;
+  const std::string base = (dir.path() / "PARTS").string();
+  const std::string texts = SampleOfEveryKind().TextBytes();
+  for (int round = 0; round < 60; ++round) {
+    const MailLogBuilder log = round == 0 ? SampleOfEveryKind() : RandomLog(random, texts);
+    log.WriteFiles(base);
+    for (const MessageForm form : {MessageForm::Original, MessageForm::Readable}) {
+      const RunInMemory whole = ConvertEntries(base, form, kEveryEntry);
+      for (std::uint32_t split = 1; split <= 9; ++split) {
+        const std::string what =
+            "round " + std::to_string(round) + ", split " + std::to_string(split);
+        const RunInMemory first = ConvertEntries(base, form, {1, split});
+        const RunInMemory second = ConvertEntries(base, form, {split + 1, kEveryEntry.last});
+        std::string mailbox = first.mailbox;
+        std::vector<std::string> lines = first.lines.lines;
+        std::uint32_t converted = first.outcome.converted;
+        if (first.outcome.complete) {
+          mailbox += second.mailbox;
+          lines.insert(lines.end(), second.lines.lines.begin(), second.lines.lines.end());
+          converted += second.outcome.converted;
+        }
+        if (first.outcome.result == 0) {
+          LineCollector summary;
+          ActiveResultLog = &summary;
+          ReportSummary(converted, first.outcome.total);
+          ActiveResultLog = nullptr;
+          lines.push_back(summary.lines.front());
+        }
+        EXPECT_EQ(mailbox, whole.mailbox) << what;
+        EXPECT_EQ(lines, whole.lines.lines) << what;
+        EXPECT_EQ(first.outcome.complete && second.outcome.complete, whole.outcome.complete)
+            << what;
+      }
+    }
   }
 }
 
