@@ -16,6 +16,7 @@
 #include "destinations/mailbox_pieces.h"
 #include "engine/convert.h"
 #include "engine/line_text.h"
+#include "engine/mail_index.h"
 #include "job/mail_search.h"
 #include "job/mailbox_job.h"
 #include "job/user_conversion.h"
@@ -49,8 +50,8 @@ EM_JS(void, PostMatches, (const std::uint32_t* numbers, std::size_t count, int c
       { postMatches(HEAPU32.slice(numbers >> 2, (numbers >> 2) + count), complete !== 0); });
 EM_JS(void, PostPiece, (const char* bytes, std::size_t size),
       { postPiece(HEAPU8.subarray(bytes, bytes + size)); });
-EM_JS(void, PostOutcome, (unsigned converted, unsigned total, int complete),
-      { postOutcome(converted, total, complete !== 0); });
+EM_JS(void, PostOutcome, (int result, unsigned converted, unsigned total, int complete),
+      { postOutcome(result, converted, total, complete !== 0); });
 // clang-format on
 
 class PageReport final : public mixconv::ReportTarget {
@@ -112,8 +113,11 @@ class MailListing final : public mixconv::MailObserver {
 
 }  // namespace
 
+// The mails at first..last only, for a mailbox; the page may convert the log
+// in parts, side by side, and then asks for the summary line of the whole.
 extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, const char* fullName,
-                                                     const char* mailAddress, const char* output) {
+                                                     const char* mailAddress, const char* output,
+                                                     unsigned first, unsigned last) {
   PageReport report;
   mixconv::ActiveResultLog = &report;
   const auto* chosen =
@@ -125,12 +129,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
   if (chosen != std::end(kPageOutputs) && chosen->mailboxForm) {
     PageMailbox pieces;
     mixconv::MailboxPieces mailbox(mixconv::MailboxStyle(*chosen->mailboxForm), pieces);
-    outcome =
-        mixconv::ConvertForUserInto(kProgramName, fields, *chosen->mailboxForm, mailbox, &listing);
+    outcome = mixconv::ConvertForUserInto(kProgramName, fields, *chosen->mailboxForm, mailbox,
+                                          &listing, {first, last});
   } else if (chosen != std::end(kPageOutputs)) {
     outcome = mixconv::ConvertForUser(kProgramName, fields, chosen->output, &listing);
   }
-  PostOutcome(outcome.converted, outcome.total, outcome.complete ? 1 : 0);
+  PostOutcome(outcome.result, outcome.converted, outcome.total, outcome.complete ? 1 : 0);
+  mixconv::ActiveResultLog = nullptr;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_summary(unsigned converted, unsigned total) {
+  PageReport report;
+  mixconv::ActiveResultLog = &report;
+  mixconv::ReportSummary(converted, total);
   mixconv::ActiveResultLog = nullptr;
 }
 
@@ -146,16 +157,26 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_mail(const char* indexPath, const c
   mixconv::ActiveResultLog = nullptr;
 }
 
-// The mails that hold query, by their place in the index.
+// The mails at first..last that hold query, by their place in the index.
 extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_search(const char* indexPath, const char* fullName,
-                                                    const char* mailAddress, const char* query) {
+                                                    const char* mailAddress, const char* query,
+                                                    unsigned first, unsigned last) {
   PageReport report;
   mixconv::ActiveResultLog = &report;
   mixconv::MailSearch search(query);
-  const mixconv::ConversionOutcome outcome =
-      mixconv::ObserveForUser(kProgramName, {indexPath, fullName, mailAddress}, search);
+  const mixconv::ConversionOutcome outcome = mixconv::ObserveForUser(
+      kProgramName, {indexPath, fullName, mailAddress}, search, {first, last});
   PostMatches(search.Matches().data(), search.Matches().size(), outcome.complete ? 1 : 0);
   mixconv::ActiveResultLog = nullptr;
+}
+
+// How many entries an index of that many bytes holds, whatever it claims: how
+// the page splits a run into parts of about as many mails.
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned mixconv_entries_in_index(double bytes) {
+  constexpr double kHeaderBytes = mixconv::kIndexPreambleSize + mixconv::kEntryCountSize;
+  return bytes > kHeaderBytes
+             ? static_cast<unsigned>((bytes - kHeaderBytes) / mixconv::kIndexEntrySize)
+             : 0;
 }
 
 // The worker fails a read of a picked file it cannot read with this, the

@@ -11,8 +11,32 @@ const progressBar = document.getElementById('progress');
 const log = document.getElementById('log');
 const result = document.getElementById('result');
 
-const worker = new Worker(URL.createObjectURL(
-    new Blob([document.getElementById('worker-source').textContent], {type: 'text/javascript'})));
+const workerUrl = URL.createObjectURL(
+    new Blob([document.getElementById('worker-source').textContent], {type: 'text/javascript'}));
+const worker = new Worker(workerUrl);
+// A run is converted in parts side by side, one per core: the worker takes the
+// first and leads helpers, which the page makes (a worker of a page opened from
+// a file may not) at the first run. Each part holds an engine and its memory,
+// and the browser's own reading of the log and keeping of the mailbox bound the
+// run: two parts, for a readable mailbox, stay under twice the log in memory.
+const kMostParts = 2;
+let helpersLinked = false;
+
+function linkHelpers() {
+  if (helpersLinked) {
+    return;
+  }
+  helpersLinked = true;
+  const parts = Math.min(navigator.hardwareConcurrency || 1, kMostParts);
+  for (let helper = 0; helper < parts - 1; ++helper) {
+    const helperWorker = new Worker(workerUrl);
+    const {port1, port2} = new MessageChannel();
+    helperWorker.postMessage({type: 'lead', port: port1}, [port1]);
+    worker.postMessage({type: 'helper', port: port2}, [port2]);
+    helperWorker.onerror = (event) =>
+        worker.postMessage({type: 'helper-failed', helper, failure: event.message});
+  }
+}
 
 function addLine(text) {
   const line = document.createElement('div');
@@ -243,6 +267,7 @@ form.addEventListener('submit', (event) => {
     return;
   }
   startResult();
+  linkHelpers();
   button.disabled = true;
   progressBar.value = 0;
   progressBar.hidden = false;

@@ -4,6 +4,10 @@
 // The log is mounted, not read in: a file of any size is held nowhere twice.
 // It stays mounted after a run, so that the page can ask for one of its mails,
 // or for those that hold a text, until the next run.
+// A mailbox is converted, and searched, in parts side by side: this worker
+// takes the first part and helpers, workers that run this same script with an
+// engine each, take the others; their lines, mails and pieces count in index
+// order, up to the first part that stopped, as in one run.
 'use strict';
 
 const kProgramName = 'mixconv';
@@ -24,6 +28,12 @@ const kOutputs = {
 // A run that stops early leaves a folder under this name, NAME.partial.EXT.
 const kPartialName = '.partial';
 const kZipExtension = '.zip';
+// The engine's last entry of a range that runs to the end of the index.
+const kToTheEnd = 0xFFFFFFFF;
+
+// Where this worker's messages go: the page, or the worker that leads a run
+// in parts when this one is its helper.
+let reply = (message, transfer = []) => postMessage(message, transfer);
 
 let mails = [];
 // While the page waits for one mail or a search: the lines the engine reports,
@@ -38,7 +48,7 @@ let mailboxPieces = [];
 
 function flushMails() {
   if (mails.length) {
-    postMessage({type: 'mails', mails});
+    reply({type: 'mails', mails});
     mails = [];
   }
   lastMailBatch = Date.now();
@@ -51,7 +61,7 @@ self.postLine = (text) => {
     return;
   }
   flushMails();
-  postMessage({type: 'line', text});
+  reply({type: 'line', text});
 };
 self.postMail = (number, time, sender, subject) => {
   mails.push({number, time, sender, subject});
@@ -59,8 +69,8 @@ self.postMail = (number, time, sender, subject) => {
     flushMails();
   }
 };
-self.postOutcome = (converted, total, complete) => {
-  outcome = {converted, total, complete};
+self.postOutcome = (result, converted, total, complete) => {
+  outcome = {result, converted, total, complete};
 };
 self.postPiece = (bytes) => {
   mailboxPieces.push(new Blob([bytes]));
@@ -95,7 +105,7 @@ function readInBlocks({FS, _mixconv_read_error_number: readErrorNumber}) {
       if (!readFailed) {
         readFailed = true;
         flushMails();
-        postMessage({type: 'unreadable', name: node.name});
+        reply({type: 'unreadable', name: node.name});
       }
       throw new FS.ErrnoError(readErrorNumber());
     }
@@ -115,7 +125,7 @@ function readInBlocks({FS, _mixconv_read_error_number: readErrorNumber}) {
         progress.read += blockEnd - position;
         if (Date.now() - progress.posted > kProgressIntervalMs) {
           progress.posted = Date.now();
-          postMessage({type: 'progress', read: progress.read, size: progress.size});
+          reply({type: 'progress', read: progress.read, size: progress.size});
         }
       }
     }
@@ -184,8 +194,9 @@ function unmountLog(FS) {
 
 // Mounts the picked files with links to them in a directory of their own, the
 // engine's working directory, so that its lines name the files as the user
-// knows them and what it writes goes beside them.
-function mountLog(FS, {index, text, name, email}) {
+// knows them and what it writes goes beside them. A search of the log runs in
+// parts as its conversion did.
+function mountLog(FS, {index, text, name, email}, parts) {
   unmountLog(FS);
   FS.mkdir('/in');
   FS.mount(FS.filesystems.WORKERFS, {files: [index, text]}, '/in');
@@ -194,7 +205,7 @@ function mountLog(FS, {index, text, name, email}) {
     FS.symlink(`/in/${file.name}`, `/work/${file.name}`);
   }
   FS.chdir('/work');
-  mounted = {index: index.name, name, email};
+  mounted = {index: index.name, name, email, parts};
 }
 
 // Removes what the run wrote beside the log, once it is offered.
@@ -210,23 +221,26 @@ function removeWritten(FS) {
   }
 }
 
-// Returns the download, or null when there is none to offer.
-function convert(module, request) {
+// Converts the mails at entries, of which the progress bar counts share:
+// returns the engine's outcome and the download, null when there is none.
+// The log is mounted already.
+function convertPart(module, request, {first, last}, share) {
   const {index, text, output} = request;
   const chosen = kOutputs[output];
   const {FS} = module;
-  mountLog(FS, request);
-  progress = {read: 0, size: index.size + text.size, posted: 0};
+  progress = {read: 0, size: index.size + text.size * share, posted: 0};
   mailboxPieces = [];
   outcome = null;
   readFailed = false;
   try {
-    module.ccall('mixconv_convert', null, ['string', 'string', 'string', 'string'],
-                 [mounted.index, mounted.name, mounted.email, output]);
+    module.ccall('mixconv_convert', null,
+                 ['string', 'string', 'string', 'string', 'number', 'number'],
+                 [mounted.index, mounted.name, mounted.email, output, first, last]);
     flushMails();
     // Whatever was written before a picked file failed to read is not the log's mail.
     // As the engine names it: a picked index exists, so it loses .mix in any case.
-    return readFailed ? null : written(FS, index.name.replace(/\.mix$/i, ''), chosen);
+    const download = readFailed ? null : written(FS, index.name.replace(/\.mix$/i, ''), chosen);
+    return {outcome, download};
   } finally {
     progress = null;
     mailboxPieces = [];
@@ -234,14 +248,105 @@ function convert(module, request) {
   }
 }
 
+// The helpers the page linked to this worker, each a port to a worker of its own.
+const helpers = [];
+
+// The log's mails in ranges of about as many, one for this worker and one for
+// each helper; a folder of files is written by this worker alone.
+function partsOf(module, {index, output}) {
+  const entries = module.ccall('mixconv_entries_in_index', 'number', ['number'], [index.size]);
+  const count = kOutputs[output].folder ? 1 : Math.max(1, Math.min(helpers.length + 1, entries));
+  return Array.from({length: count}, (_, part) => ({
+    first: part === 0 ? 1 : Math.floor(entries * part / count) + 1,
+    last: part === count - 1 ? kToTheEnd : Math.floor(entries * (part + 1) / count),
+  }));
+}
+
+// Hands request to helper; resolves with what it posted, its answer last, or
+// with a failure when the page saw the helper fail.
+function ask(helper, request, answer) {
+  return new Promise((resolve) => {
+    const posted = [];
+    helper.port.onmessage = ({data}) => {
+      posted.push(data);
+      if (data.type === answer) {
+        resolve(posted);
+      }
+    };
+    helper.failed = (failure) => resolve([...posted, {type: answer, failure}]);
+    helper.port.postMessage(request);
+  });
+}
+
+// What the parts after the first answered, once all have: those after a part
+// that stopped count for nothing, as a run ends where it stops.
+async function answersOf(asked) {
+  const answered = await Promise.all(asked);
+  for (const posted of answered) {
+    const answer = posted.at(-1);
+    if (answer.failure) {
+      throw new Error(answer.failure);
+    }
+  }
+  return answered;
+}
+
+// Runs what thisPart returns while the helpers work on what was asked of
+// them, and waits for their answers even when it fails: none is then left
+// over to pass for the answer to the next request.
+async function alongside(asked, thisPart) {
+  try {
+    return thisPart();
+  } finally {
+    await Promise.all(asked);
+  }
+}
+
+// The run's outcome, and its download, null when there is none to offer.
+async function convert(module, request) {
+  const parts = partsOf(module, request);
+  const [own, ...others] = parts;
+  mountLog(module.FS, request, parts);
+  const asked = others.map((entries, part) =>
+      ask(helpers[part], {...request, type: 'part', entries}, 'done'));
+  const first = await alongside(asked, () => convertPart(module, request, own, 1 / parts.length));
+  const answered = await answersOf(asked);
+  const run = {...first.outcome};
+  const pieces = [first.download];
+  for (const posted of answered) {
+    if (!run.complete) {
+      break;
+    }
+    const {outcome: part, download} = posted.pop();
+    for (const message of posted) {
+      if (message.type !== 'progress') {
+        reply(message);
+      }
+    }
+    run.converted += part.converted;
+    run.complete = part.complete;
+    pieces.push(download);
+  }
+  // A run in one part reports its own summary line.
+  if (parts.length > 1 && run.result === 0) {
+    module.ccall('mixconv_summary', null, ['number', 'number'], [run.converted, run.total]);
+  }
+  const download = pieces.includes(null) ? null : {
+    name: first.download.name,
+    blob: pieces.length === 1 ? first.download.blob
+                              : new Blob(pieces.map(({blob}) => blob), {type: first.download.blob.type}),
+  };
+  return {outcome: run, download};
+}
+
 // Runs one of the engine's calls on the mounted log, holding back the lines it
 // reports; returns them.
-function onMountedLog(module, call, argumentType, argument) {
+function onMountedLog(module, call, argumentTypes, argumentsAfterFields) {
   heldLines = [];
   readFailed = false;
   try {
-    module.ccall(call, null, ['string', 'string', 'string', argumentType],
-                 [mounted.index, mounted.name, mounted.email, argument]);
+    module.ccall(call, null, ['string', 'string', 'string', ...argumentTypes],
+                 [mounted.index, mounted.name, mounted.email, ...argumentsAfterFields]);
     return heldLines;
   } finally {
     heldLines = null;
@@ -251,15 +356,38 @@ function onMountedLog(module, call, argumentType, argument) {
 // The mail at number as one .eml file: {name, bytes}, or the lines that say why not.
 function oneMail(module, {number}) {
   mailFile = null;
-  const lines = onMountedLog(module, 'mixconv_mail', 'number', number);
+  const lines = onMountedLog(module, 'mixconv_mail', ['number'], [number]);
   return mailFile ? {type: 'mail', number, ...mailFile} : {type: 'mail', number, lines};
 }
 
-// The numbers of the mails that hold query, and whether every mail was searched.
-function search(module, {id, query}) {
+// The numbers of the mails at entries that hold query, and whether each of them was searched.
+function searchPart(module, {id, query, entries: {first, last}}) {
   matches = null;
-  const lines = onMountedLog(module, 'mixconv_search', 'string', query);
+  const lines = onMountedLog(module, 'mixconv_search', ['string', 'number', 'number'],
+                             [query, first, last]);
   return {type: 'matches', id, ...matches, lines: matches.complete ? [] : lines};
+}
+
+// The numbers of the mails that hold query, searched in the parts the log was converted in.
+async function search(module, request) {
+  const [own, ...others] = mounted.parts;
+  const asked = others.map((entries, part) =>
+      ask(helpers[part], {...request, type: 'search-part', entries}, 'matches'));
+  const found = [await alongside(asked, () => searchPart(module, {...request, entries: own}))];
+  for (const posted of await answersOf(asked)) {
+    // A helper that could not search counts as a part that stopped.
+    found.push({numbers: new Uint32Array(0), complete: false, ...posted.at(-1)});
+  }
+  const stopped = found.findIndex(({complete}) => !complete);
+  const counted = stopped === -1 ? found : found.slice(0, stopped + 1);
+  const numbers = new Uint32Array(counted.reduce((sum, part) => sum + part.numbers.length, 0));
+  let filled = 0;
+  for (const part of counted) {
+    numbers.set(part.numbers, filled);
+    filled += part.numbers.length;
+  }
+  return {type: 'matches', id: request.id, numbers, complete: stopped === -1,
+          lines: counted.flatMap((part) => part.lines)};
 }
 
 const kNoLog = `${kProgramName}: no log has been converted yet.`;
@@ -271,8 +399,9 @@ function refusal(data, lines) {
 }
 
 // Answers every request, whatever went wrong: a run with 'done', so that the
-// page is ready for the next, a mail or a search with what it asked for.
-onmessage = async ({data}) => {
+// page is ready for the next, a mail or a search with what it asked for. A
+// helper's part of a run or a search is answered the same way.
+async function answer(data) {
   try {
     const module = await modulePromise;
     if (!prepared) {
@@ -280,19 +409,43 @@ onmessage = async ({data}) => {
       prepared = true;
     }
     if (data.type === 'convert') {
-      const download = convert(module, data);
-      postMessage({type: 'done', outcome, download});
+      reply({type: 'done', ...await convert(module, data)});
+    } else if (data.type === 'part') {
+      mountLog(module.FS, data, null);
+      reply({type: 'done', ...convertPart(module, data, data.entries, 0)});
     } else if (!mounted) {
-      postMessage(refusal(data, [kNoLog]));
+      reply(refusal(data, [kNoLog]));
     } else if (data.type === 'mail') {
-      const answer = oneMail(module, data);
-      postMessage(answer, answer.bytes ? [answer.bytes.buffer] : []);
+      const mail = oneMail(module, data);
+      reply(mail, mail.bytes ? [mail.bytes.buffer] : []);
     } else {
-      const answer = search(module, data);
-      postMessage(answer, [answer.numbers.buffer]);
+      const found = data.type === 'search-part' ? searchPart(module, data)
+                                                : await search(module, data);
+      reply(found, [found.numbers.buffer]);
     }
   } catch (error) {
-    postMessage(data.type === 'convert' ? {type: 'done', failure: String(error)}
-                                        : refusal(data, [`${kProgramName}: ${error}`]));
+    const run = data.type === 'convert' || data.type === 'part';
+    reply(run ? {type: 'done', failure: String(error)} : refusal(data, [`${kProgramName}: ${error}`]));
+  }
+}
+
+// One request at a time: a run or a search waits for its helpers' answers.
+let requests = Promise.resolve();
+function enqueue(data) {
+  requests = requests.then(() => answer(data));
+}
+
+// The page links helpers to the worker that leads, and tells it when one fails
+// (which no answer in the queue could wait for).
+onmessage = ({data}) => {
+  if (data.type === 'helper') {
+    helpers.push({port: data.port, failed: null});
+  } else if (data.type === 'helper-failed') {
+    helpers[data.helper].failed?.(data.failure);
+  } else if (data.type === 'lead') {
+    reply = (message, transfer = []) => data.port.postMessage(message, transfer);
+    data.port.onmessage = (event) => enqueue(event.data);
+  } else {
+    enqueue(data);
   }
 };

@@ -1,5 +1,6 @@
 // The web page in a real headless Chromium: for each entry of its output list it
-// converts logs to the files mixconv-cli writes, refuses bad input and files
+// converts logs to the files mixconv-cli writes (a mailbox in parts, one per
+// core, stopping where mixconv-cli stops), refuses bad input and files
 // changed since they were picked with a line and no download, and makes no
 // request at all. Its reading pane shows each mail as Python's email package
 // reads it, never as markup, and offers it as the file of the --eml folder;
@@ -7,7 +8,7 @@
 // Usage: node web_page_test.mjs PAGE MIXCONV_CLI MAKE_UTF8_LOG MAKE_MARKUP_LOG SAMPLES_DIR
 // (Python's zipfile reads the page's .zip.)
 import assert from 'node:assert/strict';
-import {execFileSync} from 'node:child_process';
+import {execFileSync, spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -81,9 +82,15 @@ after(async () => {
   fs.rmSync(work, {recursive: true, force: true});
 });
 
-// A fresh page, with every request it makes and every error it shows noted.
-async function openPage() {
+// A fresh page, with every request it makes and every error it shows noted;
+// cores, when given, is how many the page is told the machine has.
+async function openPage(cores) {
   const page = await browser.newPage();
+  if (cores) {
+    await page.evaluateOnNewDocument((count) => {
+      Object.defineProperty(navigator, 'hardwareConcurrency', {value: count});
+    }, cores);
+  }
   page.setDefaultTimeout(kTimeoutMs);
   const seen = {requests: [], errors: []};
   page.on('request', (request) => seen.requests.push(request.url()));
@@ -176,23 +183,25 @@ function savedFiles(saved) {
       [`${folder}/${name}`, {bytes: Buffer.from(bytes, 'base64'), date}]));
 }
 
-// Runs mixconv-cli on its own copy of the log; returns that copy's directory.
-function runCli(files, options) {
+// Runs mixconv-cli on its own copy of the log, which ends with status;
+// returns that copy's directory.
+function runCli(files, options, status = 0) {
   const dir = fs.mkdtempSync(path.join(work, 'cli-'));
   for (const file of files) {
     fs.copyFileSync(file, path.join(dir, path.basename(file)));
   }
   const index = files.find((file) => /\.mix$/i.test(file));
-  execFileSync(cli, [...options, '--quiet', '--name', kUser.name,
-                     '--email', kUser.email, path.join(dir, path.basename(index))],
-               {env: {...process.env, TZ: 'JST-9', LC_ALL: 'C.UTF-8'}});
+  const run = spawnSync(cli, [...options, '--quiet', '--name', kUser.name,
+                              '--email', kUser.email, path.join(dir, path.basename(index))],
+                        {env: {...process.env, TZ: 'JST-9', LC_ALL: 'C.UTF-8'}});
+  assert.equal(run.status, status, `mixconv-cli ${options.join(' ')}: ${run.stderr}`);
   return dir;
 }
 
 // What mixconv-cli writes beside its own copy of the log, as savedFiles names
 // it, each file dated as a .zip would date it: in JST, to the even second below.
-function cliFiles(files, options) {
-  const dir = runCli(files, options);
+function cliFiles(files, options, status = 0) {
+  const dir = runCli(files, options, status);
   const written = {};
   for (const name of fs.readdirSync(dir, {recursive: true})) {
     const file = path.join(dir, name);
@@ -211,8 +220,8 @@ function cliFiles(files, options) {
 
 // The page's download holds the files mixconv-cli writes: names, bytes, and
 // the dates of a .zip's files (a mailbox is dated when it is saved).
-function assertCliFiles(saved, files, options, what) {
-  const expected = cliFiles(files, options);
+function assertCliFiles(saved, files, options, what, status = 0) {
+  const expected = cliFiles(files, options, status);
   const got = savedFiles(saved);
   assert.deepEqual(Object.keys(got).sort(), Object.keys(expected).sort(), what);
   for (const [name, {bytes, date}] of Object.entries(got)) {
@@ -262,6 +271,33 @@ test('a log picked as Mail.Mix and Mail.Txt converts to Mail.mbx, its lines nami
   assertCliFiles(saved, files, [], 'Mail.Mix');
   assert.deepEqual(seen.errors, []);
   await page.close();
+});
+
+// The page converts a mailbox in parts side by side, one per core, yet a run
+// stops at its first broken mail, as mixconv-cli's does, whichever part holds
+// it. (A folder of mail files is written in one part.)
+test('a log cut inside a mail converts up to that mail, as mixconv-cli does', async () => {
+  const text = fs.readFileSync(path.join(samples, 'SAMPLE.TXT'));
+  const kBroken = ['mixconv: file read error.', 'mixconv: no title line !! ABORT...'];
+  const cuts = [
+    {inside: 'the second mail', bytes: 250, converted: 1, lines: kBroken},
+    {inside: 'the last mail', bytes: 600, converted: 4, lines: ['skip one binary mail.', ...kBroken]},
+  ];
+  for (const {inside, bytes, converted, lines} of cuts) {
+    const files = copySample(['CUT.MIX', 'CUT.TXT']);
+    fs.writeFileSync(files[1], text.subarray(0, bytes));
+    for (const [output, cores] of [['readable', 2], ['original', 2], ['original', 1]]) {
+      const what = `${inside}, ${output}, ${cores} cores`;
+      const {page, seen, downloads} = await openPage(cores);
+      assert.deepEqual(await convert(page, files, {output}),
+                       [...lines, `convert ${converted}/6 mail`], what);
+      assert.equal(page.workers().length, cores, `${what}: not one worker per core`);
+      assertCliFiles(await download(page, downloads), files, kCliOptions[output], what, 1);
+      assert.equal((await page.$$(kMailRows)).length, converted, what);
+      assert.deepEqual(seen.errors, []);
+      await page.close();
+    }
+  }
 });
 
 test('a picked file that changed on disk gets a line, no download, and the page stays ready', async () => {
