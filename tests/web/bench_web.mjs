@@ -6,6 +6,9 @@
 // just before, with the page open and idle, which is what the conversion itself
 // costs; mixconv-cli's is its peak resident memory. Sampling slows the page: its time comes from a run of its own,
 // after which a search for a word in no mail reads the whole log again.
+// Last, what the browser alone costs, with no conversion: the page's parts
+// reading the text as the page does and keeping all of it as Blobs, as much
+// as a mailbox of the original form.
 // Usage: node bench_web.mjs PAGE MIXCONV_CLI CONVERT_BENCH [MEGABYTES]
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -98,6 +101,53 @@ async function convertInPage(browser, output, sampled) {
   return {seconds, peak, before, searchSeconds};
 }
 
+// Reads a part of the text in the page's blocks and keeps it as Blobs of the
+// engine's pieces: 16 MiB and 2 MiB, as the page reads and hands on.
+const kBrowserAloneWorker = `
+onmessage = ({data: {file, start, end}}) => {
+  const kBlockBytes = 16 << 20;
+  const kPieceBytes = 2 << 20;
+  const reader = new FileReaderSync();
+  const pieces = [];
+  for (let at = start; at < end; at += kBlockBytes) {
+    const block = new Uint8Array(reader.readAsArrayBuffer(file.slice(at, Math.min(end, at + kBlockBytes))));
+    for (let piece = 0; piece < block.length; piece += kPieceBytes) {
+      pieces.push(new Blob([block.subarray(piece, piece + kPieceBytes)]));
+    }
+  }
+  postMessage(new Blob(pieces));
+};`;
+
+// The seconds the page's parts, one worker per core and at most two as the
+// page has, take to read the text and keep it as one Blob.
+async function browserAlone(browser) {
+  const page = await browser.newPage();
+  await page.goto(pathToFileURL(page_).href);
+  await (await page.$('input[type=file]')).uploadFile(`${base}.MIX`, `${base}.TXT`);
+  const seconds = await page.evaluate(async (source) => {
+    const text = [...document.querySelector('input[type=file]').files]
+        .find((file) => file.name.endsWith('.TXT'));
+    const url = URL.createObjectURL(new Blob([source], {type: 'text/javascript'}));
+    const parts = Math.min(navigator.hardwareConcurrency || 1, 2);
+    const start = performance.now();
+    const kept = await Promise.all(Array.from({length: parts}, (_, part) => new Promise((resolve) => {
+      const worker = new Worker(url);
+      worker.onmessage = ({data}) => {
+        worker.terminate();
+        resolve(data);
+      };
+      worker.postMessage({file: text, start: Math.floor(text.size * part / parts),
+                          end: Math.floor(text.size * (part + 1) / parts)});
+    })));
+    if (new Blob(kept).size !== text.size) {
+      throw new Error('the Blobs do not hold the text');
+    }
+    return (performance.now() - start) / 1000;
+  }, kBrowserAloneWorker);
+  await page.close();
+  return seconds;
+}
+
 const mib = (bytes) => `${(bytes / kMiB).toFixed(0)} MiB`;
 
 const browser = await puppeteer.launch({
@@ -109,13 +159,16 @@ const browser = await puppeteer.launch({
 });
 try {
   console.log(`log: ${mib(logBytes)}`);
+  let originalSeconds = 0;
   for (const [output, option] of [['original', '--original'], ['readable', '--utf8']]) {
     const [nativeSeconds, nativeKiB] = execFileSync(
         'python3', ['-c', kRunMeasured, cli, option, '--quiet', `${base}.MIX`],
         {env: {...process.env, TZ: 'JST-9'}, encoding: 'utf8'}).trim().split(' ').map(Number);
+    originalSeconds ||= nativeSeconds;
     const {seconds, searchSeconds} = await convertInPage(browser, output, false);
     const {peak, before} = await convertInPage(browser, output, true);
-    console.log(`${option.padEnd(10)}: web page ${(textMegabytes / seconds).toFixed(1)} MB/s, ` +
+    console.log(`${option.padEnd(10)}: web page ${(textMegabytes / seconds).toFixed(1)} MB/s ` +
+                `(${(seconds / nativeSeconds).toFixed(1)} times mixconv-cli's time), ` +
                 `peak ${mib(peak)} in all (${(peak / logBytes).toFixed(2)}x the log), ` +
                 `of which the conversion's own ${mib(peak - before)} ` +
                 `(${((peak - before) / logBytes).toFixed(2)}x the log) over the ${mib(before)} ` +
@@ -124,6 +177,10 @@ try {
                 `peak ${mib(nativeKiB * 1024)} (${textMegabytes.toFixed(1)} MB of text); ` +
                 `a search in the page ${searchSeconds.toFixed(1)} s`);
   }
+  const alone = await browserAlone(browser);
+  console.log(`browser alone, no conversion: reading the text and keeping it as Blobs in the ` +
+              `page's parts ${(textMegabytes / alone).toFixed(1)} MB/s ` +
+              `(${(alone / originalSeconds).toFixed(1)} times mixconv-cli's time for the original form)`);
 } finally {
   await browser.close();
   fs.rmSync(work, {recursive: true, force: true});
