@@ -85,6 +85,18 @@ self.postMatches = (numbers, complete) => {
 const modulePromise = createMixconv();
 let prepared = false;
 let progress = null;
+// The block last read of each file, kept for one call of the engine only, so
+// that a worker at rest holds none.
+const blocks = new Map();
+
+// Calls one of the engine's functions, which return nothing.
+function callEngine(module, name, argumentTypes, argumentValues) {
+  try {
+    module.ccall(name, null, argumentTypes, argumentValues);
+  } finally {
+    blocks.clear();
+  }
+}
 
 // Reads the log's files a block at a time: each read of a picked file is a
 // round trip through the browser, far slower than the engine's small reads.
@@ -92,7 +104,6 @@ let progress = null;
 function readInBlocks({FS, _mixconv_read_error_number: readErrorNumber}) {
   const workerfs = FS.filesystems.WORKERFS;
   const reader = new FileReaderSync();
-  const blocks = new WeakMap();  // the block last read of each file
   // A picked file that changed on disk since can no longer be read: the page
   // is told which, and the engine gets a failed read, ending its run as usual.
   const readBlock = (node, start, end) => {
@@ -233,9 +244,9 @@ function convertPart(module, request, {first, last}, share) {
   outcome = null;
   readFailed = false;
   try {
-    module.ccall('mixconv_convert', null,
-                 ['string', 'string', 'string', 'string', 'number', 'number'],
-                 [mounted.index, mounted.name, mounted.email, output, first, last]);
+    callEngine(module, 'mixconv_convert',
+               ['string', 'string', 'string', 'string', 'number', 'number'],
+               [mounted.index, mounted.name, mounted.email, output, first, last]);
     flushMails();
     // Whatever was written before a picked file failed to read is not the log's mail.
     // As the engine names it: a picked index exists, so it loses .mix in any case.
@@ -329,7 +340,7 @@ async function convert(module, request) {
   }
   // A run in one part reports its own summary line.
   if (parts.length > 1 && run.result === 0) {
-    module.ccall('mixconv_summary', null, ['number', 'number'], [run.converted, run.total]);
+    callEngine(module, 'mixconv_summary', ['number', 'number'], [run.converted, run.total]);
   }
   const download = pieces.includes(null) ? null : {
     name: first.download.name,
@@ -345,8 +356,8 @@ function onMountedLog(module, call, argumentTypes, argumentsAfterFields) {
   heldLines = [];
   readFailed = false;
   try {
-    module.ccall(call, null, ['string', 'string', 'string', ...argumentTypes],
-                 [mounted.index, mounted.name, mounted.email, ...argumentsAfterFields]);
+    callEngine(module, call, ['string', 'string', 'string', ...argumentTypes],
+               [mounted.index, mounted.name, mounted.email, ...argumentsAfterFields]);
     return heldLines;
   } finally {
     heldLines = null;
