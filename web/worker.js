@@ -289,8 +289,8 @@ function ask(helper, request, answer) {
   });
 }
 
-// What the parts after the first answered, once all have: those after a part
-// that stopped count for nothing, as a run ends where it stops.
+// What the parts after the first posted, once all have answered; a helper that
+// failed fails the request.
 async function answersOf(asked) {
   const answered = await Promise.all(asked);
   for (const posted of answered) {
@@ -324,6 +324,7 @@ async function convert(module, request) {
   const answered = await answersOf(asked);
   const run = {...first.outcome};
   const pieces = [first.download];
+  // The parts after one that stopped count for nothing, as a run ends where it stops.
   for (const posted of answered) {
     if (!run.complete) {
       break;
