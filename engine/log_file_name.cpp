@@ -15,7 +15,45 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::string_view kIndexExtensionLower = ".mix";
+constexpr std::string_view kTextExtensionLower = ".txt";
+constexpr std::string_view kDirectorySeparators = "/\\";
+
+// The final ".EXT" of path's file name; empty when it has none.
+std::string_view ExtensionOf(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  const std::size_t separator = path.find_last_of(kDirectorySeparators);
+  if (dot == std::string_view::npos || (separator != std::string_view::npos && dot < separator)) {
+    return {};
+  }
+  return path.substr(dot);
+}
+
 }  // namespace
+
+std::string LogBaseName(std::string_view indexPath) {
+  const std::string_view extension = ExtensionOf(indexPath);
+  std::error_code ignored;
+  if (extension == kIndexExtension || extension == kIndexExtensionLower ||
+      (!extension.empty() && EqualIgnoringAsciiCase(extension, kIndexExtension) &&
+       fs::is_regular_file(FilePath(std::string(indexPath)), ignored))) {
+    indexPath.remove_suffix(extension.size());
+  }
+  return std::string(indexPath);
+}
+
+std::string IndexPathFor(std::string_view path) {
+  const std::string_view extension = ExtensionOf(path);
+  if (EqualIgnoringAsciiCase(extension, kIndexExtension)) {
+    return std::string(path);
+  }
+  if (!EqualIgnoringAsciiCase(extension, kTextExtension)) {
+    return {};
+  }
+  path.remove_suffix(extension.size());
+  return std::string(path) +
+         std::string(extension == kTextExtensionLower ? kIndexExtensionLower : kIndexExtension);
+}
 
 std::optional<std::string> FindLogFile(const std::string& path) {
   std::error_code error;

@@ -29,9 +29,6 @@ RunContext CurrentRun;
 
 namespace {
 
-constexpr std::string_view kIndexExtension = ".MIX";
-constexpr std::string_view kIndexExtensionLower = ".mix";
-constexpr std::string_view kTextExtension = ".TXT";
 constexpr std::size_t kTextFileBufferSize = 64 * 1024;
 
 struct FileCloser {
@@ -41,22 +38,6 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Outlives every text file it is lent to: each is closed before the run returns.
 std::array<char, kTextFileBufferSize> TextFileBuffer;
-
-// The index path less a final ".MIX" or ".mix", or less an extension such as
-// ".Mix" when the path names that file: a missing LOG.Mix still means LOG.Mix.MIX.
-std::string BaseName(std::string_view indexPath) {
-  const std::size_t dot = indexPath.rfind('.');
-  if (dot != std::string_view::npos) {
-    const std::string_view extension = indexPath.substr(dot);
-    std::error_code ignored;
-    if (extension == kIndexExtension || extension == kIndexExtensionLower ||
-        (EqualIgnoringAsciiCase(extension, kIndexExtension) &&
-         std::filesystem::is_regular_file(FilePath(std::string(indexPath)), ignored))) {
-      indexPath.remove_suffix(extension.size());
-    }
-  }
-  return std::string(indexPath);
-}
 
 InputFile OpenInput(const std::string& requestedPath) {
   const std::optional<std::string> path = FindLogFile(requestedPath);
@@ -154,7 +135,7 @@ ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestin
                                     bool wholeRun, ConvertEntriesOf convertEntries) {
   CurrentRun = RunContext{request.programName, request.fullName, request.mailAddress,
                           request.mailDomain, false};
-  const std::string base = BaseName(request.indexPath);
+  const std::string base = LogBaseName(request.indexPath);
   ConversionOutcome outcome;
   outcome.result = -1;
 
@@ -187,6 +168,7 @@ ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestin
   }
   outcome.result = kept.ok ? 0 : -1;
   outcome.complete = allEntries && kept.asAsked && !CurrentRun.failureReported;
+  outcome.keptAt = kept.keptAt;
   return outcome;
 }
 

@@ -11,10 +11,10 @@
 #include <QPushButton>
 
 #include "engine/convert.h"
+#include "engine/log_file_name.h"
 #include "job/user_conversion.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_builder.h"
-#include "ui/index_path.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -32,6 +32,11 @@ constexpr UINT IDM_ABOUTBOX = 0x0010;
 constexpr WPARAM kSysCommandMask = 0xFFF0;
 #endif
 
+// Empty when path is neither a mail index nor its text file partner.
+QString IndexPathFor(const QString& path) {
+  return QString::fromStdString(mixconv::IndexPathFor(path.toStdString()));
+}
+
 // The dropped file when it is a mail index or its text file partner.
 QString DroppedLogFile(const QMimeData* data) {
   const QList<QUrl> urls = data->urls();
@@ -43,16 +48,9 @@ QString DroppedLogFile(const QMimeData* data) {
 }
 
 // The output that an entry of the output list stands for.
-Output OutputOf(int entry) {
-  switch (entry) {
-    case IDS_OUTPUT_READABLE_MBOX:
-      return Output::ReadableMbox;
-    case IDS_OUTPUT_ORIGINAL_MBOX:
-      return Output::OriginalMbox;
-    case IDS_OUTPUT_EML_FOLDER:
-      return Output::EmlFolder;
-    case IDS_OUTPUT_MAILDIR:
-      return Output::Maildir;
+const Output& OutputOf(int entry) {
+  if (const Output* output = OutputLabelled(entry)) {
+    return *output;
   }
   qFatal("mixconv: output entry %d converts to nothing", entry);
 }

@@ -11,7 +11,7 @@
 #include "win32/framework/resource_string.h"
 #include "win32/framework/wide_text.h"
 #include "win32/index_file_dialog.h"
-#include "win32/index_path.h"
+#include "engine/log_file_name.h"
 #include "win32/output_choice.h"
 
 namespace mixconv::win32 {
@@ -115,7 +115,7 @@ INT_PTR ConverterDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 INT_PTR ConverterDialog::OnDropFiles(WPARAM drop, LPARAM) {
   const auto files = reinterpret_cast<HDROP>(drop);
   if (const std::optional<std::wstring> file = DroppedFile(files)) {
-    const std::wstring index = IndexPathFor(*file);
+    const std::wstring index = ToUtf16(IndexPathFor(ToUtf8(*file)));
     if (!index.empty()) {
       m_editPath.SetText(index);
     }

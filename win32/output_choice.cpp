@@ -1,6 +1,5 @@
 #include "win32/output_choice.h"
 
-#include <optional>
 #include <string>
 
 #include "engine/convert.h"
@@ -12,24 +11,10 @@ namespace {
 
 constexpr char kProgramName[] = "mixconv";
 
-std::optional<Output> OutputOf(long long entry) {
-  switch (entry) {
-    case IDS_OUTPUT_READABLE_MBOX:
-      return Output::ReadableMbox;
-    case IDS_OUTPUT_ORIGINAL_MBOX:
-      return Output::OriginalMbox;
-    case IDS_OUTPUT_EML_FOLDER:
-      return Output::EmlFolder;
-    case IDS_OUTPUT_MAILDIR:
-      return Output::Maildir;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 void ConvertAs(long long entry, const ConversionFields& fields) {
-  if (const std::optional<Output> output = OutputOf(entry)) {
+  if (const Output* output = OutputLabelled(static_cast<int>(entry))) {
     ConvertForUser(kProgramName, fields, *output);
     return;
   }

@@ -21,7 +21,6 @@
 #include "ui/converter_app.h"
 #include "ui/converter_dialog.h"
 #include "ui/dialog_builder.h"
-#include "ui/index_path.h"
 
 // Readable failure messages for Qt strings.
 void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -319,11 +318,6 @@ TEST_F(ConverterDialogTest, BrowseTakesATypedNameWithTheMixSuffix) {
 }
 
 TEST_F(ConverterDialogTest, DroppedLogFilesFillThePath) {
-  EXPECT_EQ(IndexPathFor("/m/LOG.TXT"), "/m/LOG.MIX");
-  EXPECT_EQ(IndexPathFor("/m/log.txt"), "/m/log.mix");
-  EXPECT_EQ(IndexPathFor("/m/log.mix"), "/m/log.mix");
-  EXPECT_EQ(IndexPathFor("/m/log.mbx"), "");
-
   dialog_.show();
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile("/m/LOG.TXT")});

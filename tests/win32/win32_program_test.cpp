@@ -11,7 +11,6 @@
 #include "resource_ids.h"
 #include "tests/support/conversion_harness.h"
 #include "win32/framework/wide_text.h"
-#include "win32/index_path.h"
 #include "win32/output_choice.h"
 
 namespace mixconv::win32 {
@@ -29,21 +28,6 @@ fs::path Samples() {
   std::wstring path(MAX_PATH, L'\0');
   path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
   return fs::path(path).parent_path() / "samples";
-}
-
-TEST(IndexPathTest, AnIndexOrItsTextFileNamesTheIndex) {
-  EXPECT_EQ(IndexPathFor(L"C:\\ログ\\メール.MIX"), L"C:\\ログ\\メール.MIX");
-  EXPECT_EQ(IndexPathFor(L"C:\\log\\Mail.Mix"), L"C:\\log\\Mail.Mix");
-  EXPECT_EQ(IndexPathFor(L"C:\\ログ\\メール.TXT"), L"C:\\ログ\\メール.MIX");
-  EXPECT_EQ(IndexPathFor(L"C:\\log\\mail.txt"), L"C:\\log\\mail.mix");
-  EXPECT_EQ(IndexPathFor(L"C:\\log\\Mail.Txt"), L"C:\\log\\Mail.MIX");
-}
-
-TEST(IndexPathTest, OtherFilesNameNoIndex) {
-  EXPECT_EQ(IndexPathFor(L"C:\\log\\mail.mbx"), L"");
-  EXPECT_EQ(IndexPathFor(L"C:\\log\\MIX"), L"");
-  EXPECT_EQ(IndexPathFor(L"C:\\log.mix\\mail"), L"");
-  EXPECT_EQ(IndexPathFor(L"C:\\log\\mail.mixed"), L"");
 }
 
 TEST(WideTextTest, JapaneseAndCharactersBeyondSixteenBitsSurviveBothWays) {
