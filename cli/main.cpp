@@ -44,7 +44,7 @@ int Run(const std::vector<std::string>& arguments) {
   }
   Options& options = parsed.options;
   if (options.showHelp) {
-    Print(stdout, kUsageText);
+    Print(stdout, UsageText());
     return 0;
   }
   if (options.showVersion) {

@@ -1,15 +1,16 @@
 #include "cli/options.h"
 
-#include <algorithm>
-#include <iterator>
 #include <string_view>
 
 #include "cli/console.h"
 #include "engine/convert.h"
+#include "job/output_catalogue.h"
 
 namespace mixconv::cli {
 
-const char kUsageText[] =
+namespace {
+
+constexpr std::string_view kUsageHead =
     "Usage: mixconv-cli [OPTION]... INDEX...\n"
     "Convert mail logs (NAME.MIX with its NAME.TXT) into mailbox files (NAME.mbx)\n"
     "or folders of mail files.\n"
@@ -19,15 +20,9 @@ const char kUsageText[] =
     "                    the From line of sent mail (default: empty)\n"
     "  --email ADDRESS   your e-mail address, used with --name (default: empty)\n"
     "  --domain DOMAIN   the member mail domain added to member IDs\n"
-    "                    (default: members.example.jp)\n"
-    "  --original        write the original converter's bytes (Shift_JIS, CR LF,\n"
-    "                    no MIME), to match an older conversion\n"
-    "  --utf8            write MIME mail in UTF-8, which today's mail readers show\n"
-    "                    right (the default)\n"
-    "  --eml             write one .eml file per mail, with CR LF line ends, into\n"
-    "                    a new folder NAME.eml-files\n"
-    "  --maildir         write a new Maildir, NAME.maildir, every mail seen\n"
-    "                    (not on Windows)\n"
+    "                    (default: members.example.jp)\n";
+// After the outputs' options.
+constexpr std::string_view kUsageTail =
     "  --imap imaps://USER@HOST[:PORT]/FOLDER\n"
     "                    upload every mail, seen and dated, to FOLDER (made when\n"
     "                    missing); mails already there are not sent again; imap://\n"
@@ -46,31 +41,64 @@ const char kUsageText[] =
     "Dates are shown in the local time zone (TZ).\n"
     "Exit status: 0 when every log converted completely, 1 when any did not,\n"
     "2 for a usage error.\n";
+// Where an option's explanation starts, and how far its further lines are indented.
+constexpr std::string_view kHelpIndent = "                    ";
+constexpr std::string_view kOptionIndent = "  ";
 
-namespace {
+// An option and its explanation as --help lists them.
+std::string HelpLines(std::string_view option, std::string_view help) {
+  std::string lines = std::string(kOptionIndent) + std::string(option);
+  if (lines.size() < kHelpIndent.size()) {
+    lines.append(kHelpIndent.size() - lines.size(), ' ');
+  } else {
+    lines += "\n" + std::string(kHelpIndent);
+  }
+  for (std::size_t start = 0; start < help.size();) {
+    const std::size_t lineEnd = help.find('\n', start);
+    const std::size_t end = lineEnd == std::string_view::npos ? help.size() : lineEnd + 1;
+    if (start > 0) {
+      lines += kHelpIndent;
+    }
+    lines += help.substr(start, end - start);
+    start = end;
+  }
+  return lines;
+}
 
 struct ValueOption {
   std::string_view name;
   std::string Options::*field;
 };
 
-struct DestinationOption {
-  std::string_view name;
-  Destination destination;
-};
-
-constexpr DestinationOption kDestinationOptions[] = {
-    {"--eml", Destination::EmlFolder},
-    {"--maildir", Destination::Maildir},
-};
+// The outputs mixconv-cli offers: one with a mailbox picks the form of its
+// messages, one with another destination picks where they go.
+const Output* OutputOption(std::string_view argument) {
+  for (const Output& output : Outputs()) {
+    if (output.OfferedBy(kOfferedByCli) && output.option == argument) {
+      return &output;
+    }
+  }
+  return nullptr;
+}
 
 std::string_view DestinationName(Destination destination) {
-  for (const DestinationOption& option : kDestinationOptions) {
-    if (option.destination == destination) {
-      return option.name;
+  for (const Output& output : Outputs()) {
+    if (output.OfferedBy(kOfferedByCli) && output.destination == destination) {
+      return output.option;
     }
   }
   return {};
+}
+
+// The options of the outputs that are not a mailbox, as "--a or --b".
+std::string FolderOptions() {
+  std::string options;
+  for (const Output& output : Outputs()) {
+    if (output.OfferedBy(kOfferedByCli) && output.destination != Destination::Mbox) {
+      options += (options.empty() ? "" : " or ") + std::string(output.option);
+    }
+  }
+  return options;
 }
 
 // Where the form cannot go to the destination: why, and what to do instead. A
@@ -110,7 +138,7 @@ std::string UploadRefused(const Options& options) {
     return "--original cannot be used with --imap: servers get the readable form";
   }
   if (options.destination != Destination::Mbox) {
-    return "--imap cannot be used with --eml or --maildir";
+    return "--imap cannot be used with " + FolderOptions();
   }
   return {};
 #endif
@@ -133,19 +161,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
       optionsEnded = true;
     } else if (argument == "--quiet" || argument == "-q") {
       options.quiet = true;
-    } else if (argument == "--original") {
-      options.form = MessageForm::Original;
-    } else if (argument == "--utf8") {
-      options.form = MessageForm::Readable;
-    } else if (const auto match = std::find_if(
-                   std::begin(kDestinationOptions), std::end(kDestinationOptions),
-                   [&](const DestinationOption& option) { return option.name == argument; });
-               match != std::end(kDestinationOptions)) {
-      if (options.destination != Destination::Mbox && options.destination != match->destination) {
-        parsed.error = "--eml and --maildir cannot be used together";
+    } else if (const Output* output = OutputOption(argument)) {
+      if (output->destination == Destination::Mbox) {
+        options.form = output->form;
+      } else if (options.destination != Destination::Mbox &&
+                 options.destination != output->destination) {
+        parsed.error = std::string(DestinationName(options.destination)) + " and " +
+                       std::string(argument) + " cannot be used together";
         return parsed;
+      } else {
+        options.destination = output->destination;
       }
-      options.destination = match->destination;
     } else if (argument == "--help" || argument == "-h") {
       options.showHelp = true;
     } else if (argument == "--version") {
@@ -179,6 +205,16 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments) {
     }
   }
   return parsed;
+}
+
+std::string UsageText() {
+  std::string text(kUsageHead);
+  for (const Output& output : Outputs()) {
+    if (output.OfferedBy(kOfferedByCli)) {
+      text += HelpLines(output.option, output.help);
+    }
+  }
+  return text + std::string(kUsageTail);
 }
 
 int UsageError(const std::string& message) {

@@ -36,7 +36,8 @@ struct ParsedOptions {
 // encoding that LocaleCharset names.
 ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
 
-extern const char kUsageText[];
+// What --help prints.
+std::string UsageText();
 
 // Prints the usage error with a pointer to --help; returns kExitUsage.
 int UsageError(const std::string& message);

@@ -105,6 +105,7 @@ DestinationOutcome MailboxFile::Close(bool complete) {
   const std::string placed = Place(complete && !failed_, outcome.asAsked);
   outcome.messagesKept = placed.empty() ? 0 : mailsWritten_;
   outcome.ok = !failed_ && !placed.empty();
+  outcome.keptAt = placed;
   return outcome;
 }
 

@@ -41,7 +41,7 @@ void MailboxPieces::EndMessage() {
 DestinationOutcome MailboxPieces::Close(bool) {
   framing_.ReleaseHeld();
   HandOn();
-  return {messages_, true, true};
+  return {messages_, true, true, {}};
 }
 
 }  // namespace mixconv

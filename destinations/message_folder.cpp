@@ -91,6 +91,7 @@ DestinationOutcome MessageFolder::Close(bool complete) {
   const std::string placed = Place(complete && !failed_, outcome.asAsked);
   outcome.messagesKept = placed.empty() ? 0 : messagesKept_;
   outcome.ok = !failed_ && !placed.empty();
+  outcome.keptAt = placed;
   return outcome;
 }
 

@@ -34,7 +34,7 @@ void MessageInMemory::EndMessage() { name_ = layout_.fileName(start_, subject_.V
 
 DestinationOutcome MessageInMemory::Close(bool) {
   const bool kept = !name_.empty();
-  return {kept ? 1U : 0U, kept, true};
+  return {kept ? 1U : 0U, kept, true, {}};
 }
 
 }  // namespace mixconv

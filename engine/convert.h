@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "mail_destination.h"
 #include "mail_writer.h"
@@ -57,7 +58,11 @@ struct ConversionOutcome {
   // Files opened, every counted entry read and converted or skipped as binary,
   // and no error line reported.
   bool complete = false;
+  std::string keptAt;  // the file or folder that holds the messages; empty when none does
 };
+
+// The outcome of a run refused before it opened anything.
+inline const ConversionOutcome kNothingConverted{-1, 0, 0, false, {}};
 
 // Converts the log named by indexPath (NAME.MIX, NAME.mix or NAME) into
 // destination. Texts are Shift_JIS (code page 932); every outcome has been

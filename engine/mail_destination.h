@@ -14,6 +14,7 @@ struct DestinationOutcome {
   std::uint32_t messagesKept = 0;  // whole messages the user finds after the run
   bool asAsked = false;            // kept where the user asked for them
   bool ok = false;                 // every write succeeded and the messages were kept somewhere
+  std::string keptAt;              // the file or folder that holds them; empty when none does
 };
 
 class MailDestination : public MessageSink {

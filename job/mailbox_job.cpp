@@ -57,7 +57,7 @@ ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
   const std::string_view refusal = Refusal(form, destination);
   if (!refusal.empty()) {
     ReportFailure(kRefusedFormat, request.programName, std::string(refusal).c_str());
-    return {-1, 0, 0, false};
+    return kNothingConverted;
   }
   if (const FolderLayout* layout = LayoutOf(destination)) {
     MessageFolder folder(*layout);

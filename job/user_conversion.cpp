@@ -48,7 +48,7 @@ class NoDestination final : public MailDestination {
   void Write(std::string_view) override {}
   void EndMessage() override { ++messages_; }
   bool Failed() const override { return false; }
-  DestinationOutcome Close(bool) override { return {messages_, true, true}; }
+  DestinationOutcome Close(bool) override { return {messages_, true, true, {}}; }
 
  private:
   std::uint32_t messages_ = 0;
@@ -56,24 +56,13 @@ class NoDestination final : public MailDestination {
 
 }  // namespace
 
-ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields, Output output,
-                                 MailObserver* observer) {
+ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields,
+                                 const Output& output, MailObserver* observer) {
   UserRequest made;
   if (!MakeRequest(programName, fields, made)) {
-    return {-1, 0, 0, false};
+    return kNothingConverted;
   }
-  const ConversionRequest& request = made.request;
-  switch (output) {
-    case Output::ReadableMbox:
-      return ConvertLog(request, MessageForm::Readable, Destination::Mbox, observer);
-    case Output::OriginalMbox:
-      return ConvertLog(request, MessageForm::Original, Destination::Mbox, observer);
-    case Output::EmlFolder:
-      return ConvertLog(request, MessageForm::Readable, Destination::EmlFolder, observer);
-    case Output::Maildir:
-      break;
-  }
-  return ConvertLog(request, MessageForm::Readable, Destination::Maildir, observer);
+  return ConvertLog(made.request, output.form, output.destination, observer);
 }
 
 ConversionOutcome ConvertForUserInto(const char* programName, const UserFields& fields,
@@ -81,7 +70,7 @@ ConversionOutcome ConvertForUserInto(const char* programName, const UserFields& 
                                      MailObserver* observer, EntryRange entries) {
   UserRequest made;
   if (!MakeRequest(programName, fields, made)) {
-    return {-1, 0, 0, false};
+    return kNothingConverted;
   }
   made.request.entries = entries;
   return ConvertLogInto(made.request, form, mailbox, observer);
@@ -91,7 +80,7 @@ ConversionOutcome ObserveForUser(const char* programName, const UserFields& fiel
                                  MailObserver& observer, EntryRange entries) {
   UserRequest made;
   if (!MakeRequest(programName, fields, made)) {
-    return {-1, 0, 0, false};
+    return kNothingConverted;
   }
   made.request.entries = entries;
   // The original form, the cheapest: the observer sees the engine's parts, not the writer's bytes.

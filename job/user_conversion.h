@@ -11,17 +11,9 @@
 #include "engine/mail_destination.h"
 #include "job/mail_observer.h"
 #include "job/mailbox_job.h"
+#include "job/output_catalogue.h"
 
 namespace mixconv {
-
-// The output list's entries, in its order; the first is what a user gets
-// without choosing.
-enum class Output {
-  ReadableMbox,
-  OriginalMbox,  // the original converter's call, to match older conversions
-  EmlFolder,
-  Maildir,
-};
 
 // As the user typed them, in UTF-8; the path as the engine takes it.
 struct UserFields {
@@ -33,7 +25,7 @@ struct UserFields {
 // The name and the address go to the messages in code page 932: one that it
 // cannot hold is reported ("PROGRAM: name: why") and nothing is converted
 // (result -1). observer, when given, sees every mail as it is written.
-ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields, Output output,
+ConversionOutcome ConvertForUser(const char* programName, const UserFields& fields, const Output& output,
                                  MailObserver* observer = nullptr);
 
 // ConvertForUser's mailbox in form, into mailbox, which frames it in

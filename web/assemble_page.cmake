@@ -1,10 +1,16 @@
 # Puts the worker (the engine's module, the libraries and the glue) and the
 # page's scripts into the page, so that it is one file that works from disk, the
-# libraries' licence notices as comments at the worker's start, and the string
-# table's texts where the page names them (@IDS_NAME@), so that they have one source.
+# libraries' licence notices as comments at the worker's start, the output list
+# from the catalogue of outputs, and the string table's texts where the page
+# names them (@IDS_NAME@), so that they have one source.
 #   cmake -DPAGE=page.html -DPAGE_SCRIPTS="c.js;page.js" -DWORKER_PARTS="a.js;b.js" -DNOTICES=LICENSE
-#         -DSTRINGS=strings.json -DOUTPUT=x.html -P assemble_page.cmake
+#         -DSTRINGS=strings.json -DOUTPUTS=outputs.json -DOUTPUT=x.html -P assemble_page.cmake
+include("${CMAKE_CURRENT_LIST_DIR}/../resources/outputs.cmake")
 file(READ "${PAGE}" page)
+string(REGEX MATCH "[ ]*@OUTPUT_OPTIONS@" marker "${page}")
+string(REPLACE "@OUTPUT_OPTIONS@" "" indent "${marker}")
+mixconv_page_options("${OUTPUTS}" "${STRINGS}" "${indent}" options)
+string(REPLACE "@OUTPUT_OPTIONS@" "${options}" page "${page}")
 file(READ "${STRINGS}" strings)
 string(JSON count LENGTH "${strings}")
 math(EXPR last "${count} - 1")

@@ -3,11 +3,9 @@
 // later calls give one of its mails, or those that hold a text.
 #include <emscripten.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,9 +14,11 @@
 #include "destinations/mailbox_pieces.h"
 #include "engine/convert.h"
 #include "engine/line_text.h"
+#include "engine/log_file_name.h"
 #include "engine/mail_index.h"
 #include "job/mail_search.h"
 #include "job/mailbox_job.h"
+#include "job/output_catalogue.h"
 #include "job/user_conversion.h"
 
 namespace {
@@ -26,19 +26,6 @@ namespace {
 constexpr char kProgramName[] = "mixconv";
 constexpr std::string_view kSubjectField = "Subject: ";
 constexpr std::string_view kGatewayFromField = "From: ";
-
-// The page's output list, by its entries' values. A mailbox goes to the page
-// in pieces as it is written.
-struct PageOutput {
-  std::string_view value;
-  mixconv::Output output;
-  std::optional<mixconv::MessageForm> mailboxForm;
-};
-constexpr PageOutput kPageOutputs[] = {
-    {"readable", mixconv::Output::ReadableMbox, mixconv::MessageForm::Readable},
-    {"original", mixconv::Output::OriginalMbox, mixconv::MessageForm::Original},
-    {"eml", mixconv::Output::EmlFolder, std::nullopt},
-};
 
 // clang-format off
 EM_JS(void, PostLine, (const char* text), { postLine(UTF8ToString(text)); });
@@ -50,8 +37,9 @@ EM_JS(void, PostMatches, (const std::uint32_t* numbers, std::size_t count, int c
       { postMatches(HEAPU32.slice(numbers >> 2, (numbers >> 2) + count), complete !== 0); });
 EM_JS(void, PostPiece, (const char* bytes, std::size_t size),
       { postPiece(HEAPU8.subarray(bytes, bytes + size)); });
-EM_JS(void, PostOutcome, (int result, unsigned converted, unsigned total, int complete),
-      { postOutcome(result, converted, total, complete !== 0); });
+EM_JS(void, PostOutcome, (int result, unsigned converted, unsigned total, int complete,
+                          const char* keptAt),
+      { postOutcome(result, converted, total, complete !== 0, UTF8ToString(keptAt)); });
 // clang-format on
 
 class PageReport final : public mixconv::ReportTarget {
@@ -120,22 +108,30 @@ extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_convert(const char* indexPath, cons
                                                      unsigned first, unsigned last) {
   PageReport report;
   mixconv::ActiveResultLog = &report;
-  const auto* chosen =
-      std::find_if(std::begin(kPageOutputs), std::end(kPageOutputs),
-                   [output](const PageOutput& page) { return page.value == output; });
+  const mixconv::Output* chosen = mixconv::OutputOfPage(output);
   MailListing listing;
   const mixconv::UserFields fields{indexPath, fullName, mailAddress};
-  mixconv::ConversionOutcome outcome{-1, 0, 0, false};
-  if (chosen != std::end(kPageOutputs) && chosen->mailboxForm) {
+  mixconv::ConversionOutcome outcome = mixconv::kNothingConverted;
+  if (chosen != nullptr && chosen->destination == mixconv::Destination::Mbox) {
     PageMailbox pieces;
-    mixconv::MailboxPieces mailbox(mixconv::MailboxStyle(*chosen->mailboxForm), pieces);
-    outcome = mixconv::ConvertForUserInto(kProgramName, fields, *chosen->mailboxForm, mailbox,
-                                          &listing, {first, last});
-  } else if (chosen != std::end(kPageOutputs)) {
-    outcome = mixconv::ConvertForUser(kProgramName, fields, chosen->output, &listing);
+    mixconv::MailboxPieces mailbox(mixconv::MailboxStyle(chosen->form), pieces);
+    outcome = mixconv::ConvertForUserInto(kProgramName, fields, chosen->form, mailbox, &listing,
+                                          {first, last});
+    // The download's name, as a mailbox beside the log would have.
+    outcome.keptAt = mixconv::LogBaseName(indexPath) + std::string(chosen->extension);
+  } else if (chosen != nullptr) {
+    outcome = mixconv::ConvertForUser(kProgramName, fields, *chosen, &listing);
   }
-  PostOutcome(outcome.result, outcome.converted, outcome.total, outcome.complete ? 1 : 0);
+  PostOutcome(outcome.result, outcome.converted, outcome.total, outcome.complete ? 1 : 0,
+              outcome.keptAt.c_str());
   mixconv::ActiveResultLog = nullptr;
+}
+
+// Whether output, a value of the page's list, gives one mailbox, which a run
+// may write in parts side by side; else it gives a folder, offered zipped.
+extern "C" EMSCRIPTEN_KEEPALIVE int mixconv_output_is_mailbox(const char* output) {
+  const mixconv::Output* chosen = mixconv::OutputOfPage(output);
+  return chosen != nullptr && chosen->destination == mixconv::Destination::Mbox ? 1 : 0;
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void mixconv_summary(unsigned converted, unsigned total) {

@@ -16,17 +16,11 @@ const kMailBatchIntervalMs = 200;
 // Each read of a picked file costs some milliseconds besides its bytes: in
 // Chromium, 200 MB read in 4 MiB blocks took twice as long as in 16 MiB ones.
 const kBlockBytes = 16 * 1024 * 1024;
-// What each entry of the page's output list gives: a mailbox comes in pieces
-// as the engine writes it, each kept as a Blob at once, so that its bytes leave
-// the worker's memory; a folder, written beside the log as the engine names
-// it, is offered as one .zip.
-const kOutputs = {
-  readable: {extension: '.mbx', type: 'application/mbox'},
-  original: {extension: '.mbx', type: 'application/mbox'},
-  eml: {extension: '.eml-files', type: 'application/zip', folder: true},
-};
-// A run that stops early leaves a folder under this name, NAME.partial.EXT.
-const kPartialName = '.partial';
+// A mailbox comes in pieces as the engine writes it, each kept as a Blob at
+// once, so that its bytes leave the worker's memory; a folder, written beside
+// the log as the engine names it, is offered as one .zip.
+const kMailboxType = 'application/mbox';
+const kZipType = 'application/zip';
 const kZipExtension = '.zip';
 // The engine's last entry of a range that runs to the end of the index.
 const kToTheEnd = 0xFFFFFFFF;
@@ -69,8 +63,8 @@ self.postMail = (number, time, sender, subject) => {
     flushMails();
   }
 };
-self.postOutcome = (result, converted, total, complete) => {
-  outcome = {result, converted, total, complete};
+self.postOutcome = (result, converted, total, complete, keptAt) => {
+  outcome = {result, converted, total, complete, keptAt};
 };
 self.postPiece = (bytes) => {
   mailboxPieces.push(new Blob([bytes]));
@@ -180,13 +174,12 @@ function zipFolder(FS, path) {
 }
 
 // What the run wrote, as a download; null when it wrote no folder.
-function written(FS, base, {extension, type, folder}) {
-  if (!folder) {
-    return {name: base + extension, blob: new Blob(mailboxPieces, {type})};
+function written(FS, mailbox, keptAt) {
+  if (mailbox) {
+    return {name: keptAt, blob: new Blob(mailboxPieces, {type: kMailboxType})};
   }
-  const name = [base + extension, base + kPartialName + extension]
-      .find((candidate) => FS.analyzePath(candidate).exists);
-  return name ? {name: name + kZipExtension, blob: new Blob([zipFolder(FS, name)], {type})} : null;
+  return keptAt ? {name: keptAt + kZipExtension, blob: new Blob([zipFolder(FS, keptAt)], {type: kZipType})}
+                : null;
 }
 
 // The run's log, mounted, and the fields it was converted with; null before the first.
@@ -237,7 +230,6 @@ function removeWritten(FS) {
 // The log is mounted already.
 function convertPart(module, request, {first, last}, share) {
   const {index, text, output} = request;
-  const chosen = kOutputs[output];
   const {FS} = module;
   progress = {read: 0, size: index.size + text.size * share, posted: 0};
   mailboxPieces = [];
@@ -249,14 +241,17 @@ function convertPart(module, request, {first, last}, share) {
                [mounted.index, mounted.name, mounted.email, output, first, last]);
     flushMails();
     // Whatever was written before a picked file failed to read is not the log's mail.
-    // As the engine names it: a picked index exists, so it loses .mix in any case.
-    const download = readFailed ? null : written(FS, index.name.replace(/\.mix$/i, ''), chosen);
+    const download = readFailed ? null : written(FS, isMailbox(module, output), outcome.keptAt);
     return {outcome, download};
   } finally {
     progress = null;
     mailboxPieces = [];
     removeWritten(FS);
   }
+}
+
+function isMailbox(module, output) {
+  return module.ccall('mixconv_output_is_mailbox', 'number', ['string'], [output]) !== 0;
 }
 
 // The helpers the page linked to this worker, each a port to a worker of its own.
@@ -266,7 +261,7 @@ const helpers = [];
 // each helper; a folder of files is written by this worker alone.
 function partsOf(module, {index, output}) {
   const entries = module.ccall('mixconv_entries_in_index', 'number', ['number'], [index.size]);
-  const count = kOutputs[output].folder ? 1 : Math.max(1, Math.min(helpers.length + 1, entries));
+  const count = isMailbox(module, output) ? Math.max(1, Math.min(helpers.length + 1, entries)) : 1;
   return Array.from({length: count}, (_, part) => ({
     first: part === 0 ? 1 : Math.floor(entries * part / count) + 1,
     last: part === count - 1 ? kToTheEnd : Math.floor(entries * (part + 1) / count),

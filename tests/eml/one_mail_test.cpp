@@ -29,7 +29,7 @@ TEST(OneMailTest, IsItsFileInTheEmlFolderAndAMailThatIsNotThereSaysWhy) {
   LineCollector lines;
   ActiveResultLog = &lines;
   const UserFields fields{(dir.path() / "LOG.MIX").string(), "Taro", "taro@example.jp"};
-  ASSERT_TRUE(ConvertForUser("mixconv", fields, Output::EmlFolder).complete);
+  ASSERT_TRUE(ConvertForUser("mixconv", fields, *OutputFor(MessageForm::Readable, Destination::EmlFolder)).complete);
   for (const std::uint32_t number : {1U, 3U}) {
     const std::optional<MailFile> mail = EmlFileForUser("mixconv", fields, number);
     ASSERT_TRUE(mail) << number;
