@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "destinations/mbox_framing.h"
 #include "engine/mail_destination.h"
 #include "files/new_file.h"
+#include "formats/mbox_framing.h"
 
 namespace mixconv {
 

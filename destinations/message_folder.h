@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "destinations/crlf_lines.h"
 #include "destinations/subject_catcher.h"
 #include "engine/mail_destination.h"
 #include "files/new_folder.h"
+#include "formats/crlf_lines.h"
 
 namespace mixconv {
 

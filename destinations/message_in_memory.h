@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "destinations/crlf_lines.h"
 #include "destinations/message_folder.h"
 #include "destinations/subject_catcher.h"
 #include "engine/mail_destination.h"
+#include "formats/crlf_lines.h"
 
 namespace mixconv {
 

@@ -68,9 +68,6 @@ class MailWriter {
   virtual void EndMail(const MailEnd& end, MessageSink& out) = 0;
 };
 
-// The default form: every byte as the mail log holds it.
-MailWriter& VerbatimMailWriter();
-
 // How far the local time that separator and Date lines show for this index
 // time is ahead of UTC, in seconds.
 int LocalTimeOffset(std::int32_t seconds);

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "destinations/crlf_lines.h"
 #include "engine/mail_destination.h"
+#include "formats/crlf_lines.h"
 #include "imap/append_pipeline.h"
 #include "imap/imap_connection.h"
 #include "imap/imap_session.h"

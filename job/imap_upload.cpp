@@ -1,6 +1,6 @@
 #include "job/imap_upload.h"
 
-#include "charset/utf8_mail_writer.h"
+#include "formats/utf8_mail_writer.h"
 #include "imap/imap_folder.h"
 
 namespace mixconv {

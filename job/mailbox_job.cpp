@@ -3,12 +3,13 @@
 #include <optional>
 #include <string>
 
-#include "charset/utf8_mail_writer.h"
 #include "destinations/eml_folder.h"
 #include "destinations/mailbox_file.h"
 #include "destinations/maildir_folder.h"
 #include "destinations/message_folder.h"
 #include "engine/report.h"
+#include "formats/utf8_mail_writer.h"
+#include "formats/verbatim_mail_writer.h"
 #include "job/observed_writer.h"
 
 namespace mixconv {

@@ -1,4 +1,4 @@
-#include "destinations/crlf_lines.h"
+#include "formats/crlf_lines.h"
 
 namespace mixconv {
 
