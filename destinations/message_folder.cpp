@@ -17,7 +17,12 @@ constexpr int kLastOtherNumber = 99;
 
 }  // namespace
 
-MessageFolder::MessageFolder(const FolderLayout& layout) : layout_(layout) {
+MessageSink& MessageBytesFor(const FolderLayout& layout, CrLfLines& crLf, MessageSink& kept) {
+  return layout.crLfLineEnds ? crLf : kept;
+}
+
+MessageFolder::MessageFolder(const FolderLayout& layout)
+    : layout_(layout), messageBytes_(MessageBytesFor(layout, crLf_, bufferBytes_)) {
   buffer_.reserve(2 * kBufferSize);
 }
 
@@ -51,16 +56,8 @@ void MessageFolder::Write(std::string_view bytes) {
   if (layout_.subjectInNames && !file_.IsOpen()) {
     subject_.Take(bytes);
   }
-  Put(bytes);
+  messageBytes_.Write(bytes);
   failed_ = buffer_.size() >= kBufferSize && !WriteBuffer();
-}
-
-void MessageFolder::Put(std::string_view bytes) {
-  if (layout_.crLfLineEnds) {
-    crLf_.Append(buffer_, bytes);
-  } else {
-    buffer_.append(bytes);
-  }
 }
 
 bool MessageFolder::WriteBuffer() {

@@ -137,7 +137,7 @@ void ImapFolder::BeginMessage(const MailStart& start) {
   crLf_.Reset();
 }
 
-void ImapFolder::Write(std::string_view bytes) { crLf_.Append(message_, bytes); }
+void ImapFolder::Write(std::string_view bytes) { crLf_.Write(bytes); }
 
 void ImapFolder::EndMessage() {
   inMessage_ = false;

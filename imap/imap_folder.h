@@ -12,6 +12,7 @@
 
 #include "engine/mail_destination.h"
 #include "formats/crlf_lines.h"
+#include "formats/string_sink.h"
 #include "imap/append_pipeline.h"
 #include "imap/imap_connection.h"
 #include "imap/imap_session.h"
@@ -66,7 +67,8 @@ class ImapFolder final : public MailDestination {
   MessageIdCounts inFolder_;  // before this run, less those matched to its mails since
   MessageIdCounts handled_;   // this run's mails, sent or found there
   std::string message_;
-  CrLfLines crLf_;
+  StringSink messageBytes_{message_};
+  CrLfLines crLf_{messageBytes_};
   MailStart start_;
   bool inMessage_ = false;
   std::uint32_t lastNumber_ = 0;
