@@ -37,7 +37,8 @@ MessageSink& MessageBytesFor(const FolderLayout& layout, CrLfLines& crLf, Messag
 
 class MessageFolder final : public MailDestination {
  public:
-  explicit MessageFolder(const FolderLayout& layout);
+  // programName starts the lines it reports.
+  MessageFolder(std::string programName, const FolderLayout& layout);
   MessageFolder(const MessageFolder&) = delete;
   MessageFolder& operator=(const MessageFolder&) = delete;
 
@@ -60,6 +61,7 @@ class MessageFolder final : public MailDestination {
   // Where the folder went; empty when it could be put nowhere.
   std::string Place(bool complete, bool& asAsked);
 
+  std::string programName_;
   const FolderLayout& layout_;
   files::NewFolder folder_;
   files::FolderFile file_;

@@ -25,7 +25,9 @@ using MessageIdCounts = std::unordered_map<std::string, std::uint32_t>;
 
 class ImapFolder final : public MailDestination {
  public:
-  ImapFolder(ImapAccount account, std::string_view password, UploadControl* control);
+  // programName starts the lines it reports.
+  ImapFolder(std::string programName, ImapAccount account, std::string_view password,
+             UploadControl* control);
   ~ImapFolder();
   ImapFolder(const ImapFolder&) = delete;
   ImapFolder& operator=(const ImapFolder&) = delete;
@@ -56,6 +58,7 @@ class ImapFolder final : public MailDestination {
   std::uint32_t HandledMails() const;
   void ShowProgress();
 
+  std::string programName_;
   ImapAccount account_;
   std::string password_;
   UploadControl* control_;

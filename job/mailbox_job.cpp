@@ -61,10 +61,10 @@ ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
     return {-1, 0, 0, false};
   }
   if (const FolderLayout* layout = LayoutOf(destination)) {
-    MessageFolder folder(*layout);
+    MessageFolder folder(request.programName, *layout);
     return ConvertLogInto(request, form, folder, observer);
   }
-  MailboxFile mailbox(MailboxStyle(form));
+  MailboxFile mailbox(request.programName, MailboxStyle(form));
   return ConvertLogInto(request, form, mailbox, observer);
 }
 
