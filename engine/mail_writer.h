@@ -1,6 +1,7 @@
 // How a mail's parts become a message's bytes. The engine decides what a mail
-// says; a MailWriter decides how it is written; a destination (mail_destination.h)
-// decides where messages go and how they are framed there.
+// says; a MailWriter (formats/ has the forms) decides how it is written; a
+// destination (mail_destination.h) decides where messages go and how they are
+// framed there.
 #pragma once
 
 #include <cstdint>
