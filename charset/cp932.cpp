@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <optional>
 
+#include "charset/ascii.h"
 #include "charset/cp932_tables.h"
 #include "charset/utf8.h"
-#include "engine/line_text.h"
 
 #ifndef _WIN32
 #include <iconv.h>

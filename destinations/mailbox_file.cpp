@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/messages.h"
 #include "engine/report.h"
-#include "engine/run_context.h"
 
 namespace mixconv {
 
@@ -18,14 +18,17 @@ constexpr int kMaxOtherMailboxes = 99;
 
 }  // namespace
 
-MailboxFile::MailboxFile(const MboxStyle& style)
-    : framing_(style, fileBytes_), buffer_(kBufferSize), pendingMailEnds_(kMaxPendingMails) {}
+MailboxFile::MailboxFile(std::string programName, const MboxStyle& style)
+    : programName_(std::move(programName)),
+      framing_(style, fileBytes_),
+      buffer_(kBufferSize),
+      pendingMailEnds_(kMaxPendingMails) {}
 
 bool MailboxFile::Open(const std::string& base) {
   base_ = base;
   const std::string path = base + std::string(kMailboxExtension);
   if (files::IsWriteProtected(path) || !file_.Create(path)) {
-    ReportFailure(messages::kFileOpenFailed, CurrentRun.programName, path.c_str());
+    ReportFailure(messages::kFileOpenFailed, programName_.c_str(), path.c_str());
     return false;
   }
   // Our own buffer decides when bytes go out, so stdio must not hold any back.
@@ -99,7 +102,7 @@ DestinationOutcome MailboxFile::Close(bool complete) {
   framing_.ReleaseHeld();
   if (!Flush()) {
     // Reported once, whether the write that failed was a mail's or the last flush.
-    ReportFailure(messages::kFileWriteError, CurrentRun.programName);
+    ReportFailure(messages::kFileWriteError, programName_.c_str());
   }
   DestinationOutcome outcome;
   const std::string placed = Place(complete && !failed_, outcome.asAsked);
@@ -117,7 +120,7 @@ std::string MailboxFile::Place(bool complete, bool& asAsked) {
     wanted = base_ + std::string(kPartialMailboxExtension);
     placement = file_.PlaceAt(wanted, true);
     if (placement == files::Placement::Placed) {
-      ReportProgress(messages::kPartialMailboxSaved, CurrentRun.programName, wanted.c_str(),
+      ReportProgress(messages::kPartialMailboxSaved, programName_.c_str(), wanted.c_str(),
                      mailboxPath.c_str());
       return wanted;
     }
@@ -131,7 +134,7 @@ std::string MailboxFile::Place(bool complete, bool& asAsked) {
         base_ + "." + std::to_string(number) + std::string(kMailboxExtension);
     placement = file_.PlaceAt(other, false);
     if (placement == files::Placement::Placed) {
-      ReportFailure(messages::kMailboxPlacedElsewhere, CurrentRun.programName, wanted.c_str(),
+      ReportFailure(messages::kMailboxPlacedElsewhere, programName_.c_str(), wanted.c_str(),
                     other.c_str());
       return other;
     }
@@ -139,7 +142,7 @@ std::string MailboxFile::Place(bool complete, bool& asAsked) {
       break;
     }
   }
-  ReportFailure(messages::kFileMoveFailed, CurrentRun.programName, wanted.c_str());
+  ReportFailure(messages::kFileMoveFailed, programName_.c_str(), wanted.c_str());
   return {};
 }
 

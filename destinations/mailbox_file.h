@@ -10,15 +10,16 @@
 #include <string_view>
 #include <vector>
 
-#include "destinations/mbox_framing.h"
 #include "engine/mail_destination.h"
 #include "files/new_file.h"
+#include "formats/mbox_framing.h"
 
 namespace mixconv {
 
 class MailboxFile final : public MailDestination {
  public:
-  explicit MailboxFile(const MboxStyle& style);
+  // programName starts the lines it reports.
+  MailboxFile(std::string programName, const MboxStyle& style);
   MailboxFile(const MailboxFile&) = delete;
   MailboxFile& operator=(const MailboxFile&) = delete;
 
@@ -56,6 +57,7 @@ class MailboxFile final : public MailDestination {
   // Where the file went; empty when it could be put nowhere.
   std::string Place(bool complete, bool& asAsked);
 
+  std::string programName_;
   files::NewFile file_;
   FileBytes fileBytes_{*this};
   MboxFraming framing_;

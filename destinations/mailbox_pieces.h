@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "destinations/mbox_framing.h"
 #include "engine/mail_destination.h"
+#include "formats/mbox_framing.h"
 
 namespace mixconv {
 

@@ -1,9 +1,10 @@
 #include "destinations/message_folder.h"
 
+#include <utility>
+
 #include "destinations/folder_messages.h"
 #include "engine/messages.h"
 #include "engine/report.h"
-#include "engine/run_context.h"
 #include "files/file_path.h"
 
 namespace mixconv {
@@ -17,7 +18,14 @@ constexpr int kLastOtherNumber = 99;
 
 }  // namespace
 
-MessageFolder::MessageFolder(const FolderLayout& layout) : layout_(layout) {
+MessageSink& MessageBytesFor(const FolderLayout& layout, CrLfLines& crLf, MessageSink& kept) {
+  return layout.crLfLineEnds ? crLf : kept;
+}
+
+MessageFolder::MessageFolder(std::string programName, const FolderLayout& layout)
+    : programName_(std::move(programName)),
+      layout_(layout),
+      messageBytes_(MessageBytesFor(layout, crLf_, bufferBytes_)) {
   buffer_.reserve(2 * kBufferSize);
 }
 
@@ -32,7 +40,7 @@ bool MessageFolder::Open(const std::string& base) {
     made = made && folder_.CreateSubfolder(std::string(subfolder));
   }
   if (!made) {
-    ReportFailure(messages::kFolderOpenFailed, CurrentRun.programName, path.c_str());
+    ReportFailure(messages::kFolderOpenFailed, programName_.c_str(), path.c_str());
   }
   return made;
 }
@@ -51,16 +59,8 @@ void MessageFolder::Write(std::string_view bytes) {
   if (layout_.subjectInNames && !file_.IsOpen()) {
     subject_.Take(bytes);
   }
-  Put(bytes);
+  messageBytes_.Write(bytes);
   failed_ = buffer_.size() >= kBufferSize && !WriteBuffer();
-}
-
-void MessageFolder::Put(std::string_view bytes) {
-  if (layout_.crLfLineEnds) {
-    crLf_.Append(buffer_, bytes);
-  } else {
-    buffer_.append(bytes);
-  }
 }
 
 bool MessageFolder::WriteBuffer() {
@@ -85,7 +85,7 @@ DestinationOutcome MessageFolder::Close(bool complete) {
   // The message that a run stopped inside goes: the folder holds whole messages only.
   file_.Discard();
   if (failed_) {
-    ReportFailure(messages::kFileWriteError, CurrentRun.programName);
+    ReportFailure(messages::kFileWriteError, programName_.c_str());
   }
   DestinationOutcome outcome;
   const std::string placed = Place(complete && !failed_, outcome.asAsked);
@@ -110,16 +110,15 @@ std::string MessageFolder::Place(bool complete, bool& asAsked) {
       continue;
     }
     if (!complete) {
-      ReportFailure(messages::kStoppedRunFolder, CurrentRun.programName, messagesKept_,
-                    path.c_str());
+      ReportFailure(messages::kStoppedRunFolder, programName_.c_str(), messagesKept_, path.c_str());
     } else if (path != wanted) {
-      ReportFailure(messages::kFolderBesideEarlier, CurrentRun.programName, wanted.c_str(),
+      ReportFailure(messages::kFolderBesideEarlier, programName_.c_str(), wanted.c_str(),
                     path.c_str());
     }
     asAsked = complete && path == wanted;
     return path;
   }
-  ReportFailure(messages::kFolderMoveFailed, CurrentRun.programName, wanted.c_str());
+  ReportFailure(messages::kFolderMoveFailed, programName_.c_str(), wanted.c_str());
   return {};
 }
 

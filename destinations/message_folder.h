@@ -11,10 +11,11 @@
 #include <string>
 #include <string_view>
 
-#include "destinations/crlf_lines.h"
 #include "destinations/subject_catcher.h"
 #include "engine/mail_destination.h"
 #include "files/new_folder.h"
+#include "formats/crlf_lines.h"
+#include "formats/string_sink.h"
 
 namespace mixconv {
 
@@ -30,9 +31,14 @@ struct FolderLayout {
                           std::string_view logName) = nullptr;
 };
 
+// Where a message's bytes go first in a destination of layout: through crLf,
+// which hands them on to kept, where its lines end in CR LF; else to kept.
+MessageSink& MessageBytesFor(const FolderLayout& layout, CrLfLines& crLf, MessageSink& kept);
+
 class MessageFolder final : public MailDestination {
  public:
-  explicit MessageFolder(const FolderLayout& layout);
+  // programName starts the lines it reports.
+  MessageFolder(std::string programName, const FolderLayout& layout);
   MessageFolder(const MessageFolder&) = delete;
   MessageFolder& operator=(const MessageFolder&) = delete;
 
@@ -51,11 +57,11 @@ class MessageFolder final : public MailDestination {
   // the first goes, so that its Subject has come by then.
   static constexpr std::size_t kBufferSize = 64 * 1024;
 
-  void Put(std::string_view bytes);
   bool WriteBuffer();
   // Where the folder went; empty when it could be put nowhere.
   std::string Place(bool complete, bool& asAsked);
 
+  std::string programName_;
   const FolderLayout& layout_;
   files::NewFolder folder_;
   files::FolderFile file_;
@@ -63,8 +69,10 @@ class MessageFolder final : public MailDestination {
   std::string base_;
   std::string logName_;
   std::string buffer_;
+  StringSink bufferBytes_{buffer_};
+  CrLfLines crLf_{bufferBytes_};
+  MessageSink& messageBytes_;  // through crLf_ where the layout ends lines in CR LF
   MailStart start_;
-  CrLfLines crLf_;
   std::uint32_t messagesKept_ = 0;
   bool failed_ = false;
 };

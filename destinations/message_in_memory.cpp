@@ -4,6 +4,9 @@
 
 namespace mixconv {
 
+MessageInMemory::MessageInMemory(const FolderLayout& layout)
+    : layout_(layout), messageBytes_(MessageBytesFor(layout, crLf_, bytesSink_)) {}
+
 bool MessageInMemory::Open(const std::string& base) {
   logName_ = PathText(FilePath(base).filename());
   name_.clear();
@@ -23,11 +26,7 @@ void MessageInMemory::Write(std::string_view bytes) {
   if (layout_.subjectInNames) {
     subject_.Take(bytes);
   }
-  if (layout_.crLfLineEnds) {
-    crLf_.Append(bytes_, bytes);
-  } else {
-    bytes_.append(bytes);
-  }
+  messageBytes_.Write(bytes);
 }
 
 void MessageInMemory::EndMessage() { name_ = layout_.fileName(start_, subject_.Value(), logName_); }

@@ -5,16 +5,19 @@
 #include <string>
 #include <string_view>
 
-#include "destinations/crlf_lines.h"
 #include "destinations/message_folder.h"
 #include "destinations/subject_catcher.h"
 #include "engine/mail_destination.h"
+#include "formats/crlf_lines.h"
+#include "formats/string_sink.h"
 
 namespace mixconv {
 
 class MessageInMemory final : public MailDestination {
  public:
-  explicit MessageInMemory(const FolderLayout& layout) : layout_(layout) {}
+  explicit MessageInMemory(const FolderLayout& layout);
+  MessageInMemory(const MessageInMemory&) = delete;
+  MessageInMemory& operator=(const MessageInMemory&) = delete;
 
   bool Open(const std::string& base) override;
   void BeginMessage(const MailStart& start) override;
@@ -32,8 +35,10 @@ class MessageInMemory final : public MailDestination {
   std::string logName_;
   MailStart start_;
   SubjectCatcher subject_;
-  CrLfLines crLf_;
   std::string bytes_;
+  StringSink bytesSink_{bytes_};
+  CrLfLines crLf_{bytesSink_};
+  MessageSink& messageBytes_;  // through crLf_ where the layout ends lines in CR LF
   std::string name_;
 };
 

@@ -42,7 +42,9 @@ struct ConversionRequest {
   const char* fullName = "";
   const char* mailAddress = "";
   const char* mailDomain = ServiceMailDomain;
-  MailWriter* writer = nullptr;  // null for the default form
+  // How messages are written (formats/ has the forms); a run without one
+  // converts nothing.
+  MailWriter* writer = nullptr;
   // A front end may split a run into parts, run side by side: each converts
   // its range, and only a run of the whole index reports the summary line,
   // which ReportSummary gives for a run in parts.

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "charset/ascii.h"
+
 namespace mixconv {
 
 // A value taken from a line never runs past that line's end.
@@ -15,24 +17,6 @@ constexpr std::string_view UpToLineEnd(std::string_view line) {
 constexpr std::string_view WithoutLineEnd(std::string_view line) {
   line = line.substr(0, line.find('\n'));
   return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
-}
-
-// Byte by byte: trail bytes of double-byte characters are lower-cased too.
-constexpr char AsciiLower(char byte) {
-  return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
-}
-
-// Equal but for the case of ASCII letters, as file names and field names compare.
-constexpr bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // A NUL ends a value the way it ends the C string it was kept in.

@@ -1,6 +1,7 @@
 // How a mail's parts become a message's bytes. The engine decides what a mail
-// says; a MailWriter decides how it is written; a destination (mail_destination.h)
-// decides where messages go and how they are framed there.
+// says; a MailWriter (formats/ has the forms) decides how it is written; a
+// destination (mail_destination.h) decides where messages go and how they are
+// framed there.
 #pragma once
 
 #include <cstdint>
@@ -67,9 +68,6 @@ class MailWriter {
   // Ends the mail at a line end.
   virtual void EndMail(const MailEnd& end, MessageSink& out) = 0;
 };
-
-// The default form: every byte as the mail log holds it.
-MailWriter& VerbatimMailWriter();
 
 // How far the local time that separator and Date lines show for this index
 // time is ahead of UTC, in seconds.

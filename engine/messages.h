@@ -18,6 +18,7 @@ inline constexpr char kNoTitleLine[] = "%s: no title line !! ABORT...";
 inline constexpr char kNoSubjectLine[] = "%s: no subject line !! ABORT...";
 inline constexpr char kUnknownMailKind[] = "%s: unknown mail kind %02x !! ABORT...";
 inline constexpr char kNoSuchEntry[] = "%s: mail %u is not in the index, which counts %u.";
+inline constexpr char kNoMailWriter[] = "%s: no form to write the mails in was given.";
 inline constexpr char kSkipBinaryMail[] = "skip one binary mail.";
 inline constexpr char kSummary[] = "convert %u/%u mail";
 

@@ -138,6 +138,10 @@ ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestin
   const std::string base = LogBaseName(request.indexPath);
   ConversionOutcome outcome;
   outcome.result = -1;
+  if (request.writer == nullptr) {
+    ReportFailure(messages::kNoMailWriter, CurrentRun.programName);
+    return outcome;
+  }
 
   const InputFile indexFile = OpenInput(base + std::string(kIndexExtension));
   if (!indexFile) {
@@ -154,7 +158,7 @@ ConversionOutcome ConvertLogEntries(const ConversionRequest& request, MailDestin
     return outcome;
   }
 
-  MailOutput out(request.writer != nullptr ? *request.writer : VerbatimMailWriter(), destination);
+  MailOutput out(*request.writer, destination);
   const bool countRead = ReadEntryCount(indexFile.get(), outcome.total);
   if (countRead) {
     destination.ExpectMessages(outcome.total);

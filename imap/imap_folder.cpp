@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "engine/report.h"
-#include "engine/run_context.h"
 #include "files/file_path.h"
 #include "imap/imap_messages.h"
 #include "imap/message_id_field.h"
@@ -34,8 +33,10 @@ std::uint32_t ExistsCount(const ImapResponse& response, std::uint32_t count) {
 
 }  // namespace
 
-ImapFolder::ImapFolder(ImapAccount account, std::string_view password, UploadControl* control)
-    : account_(std::move(account)),
+ImapFolder::ImapFolder(std::string programName, ImapAccount account, std::string_view password,
+                       UploadControl* control)
+    : programName_(std::move(programName)),
+      account_(std::move(account)),
       password_(password),
       control_(control),
       serverName_(ServerName(account_.address)) {}
@@ -53,7 +54,7 @@ bool ImapFolder::Open(const std::string& base) {
 }
 
 std::unique_ptr<ImapFolder::Server> ImapFolder::Connect(bool createFolder, MessageIdCounts& ids) {
-  const char* program = CurrentRun.programName;
+  const char* program = programName_.c_str();
   const char* folderName = account_.address.folder.c_str();
   auto server = std::make_unique<Server>();
   if (const std::optional<ConnectFailure> failure =
@@ -104,7 +105,7 @@ std::unique_ptr<ImapFolder::Server> ImapFolder::Connect(bool createFolder, Messa
 }
 
 void ImapFolder::ReportConnectFailure(const ConnectFailure& failure) const {
-  const char* program = CurrentRun.programName;
+  const char* program = programName_.c_str();
   const char* server = serverName_.c_str();
   const char* detail = failure.detail.c_str();
   switch (failure.problem) {
@@ -137,7 +138,7 @@ void ImapFolder::BeginMessage(const MailStart& start) {
   crLf_.Reset();
 }
 
-void ImapFolder::Write(std::string_view bytes) { crLf_.Append(message_, bytes); }
+void ImapFolder::Write(std::string_view bytes) { crLf_.Write(bytes); }
 
 void ImapFolder::EndMessage() {
   inMessage_ = false;
@@ -168,7 +169,7 @@ void ImapFolder::ShowProgress() {
 bool ImapFolder::Failed() const { return failed_ || (control_ != nullptr && control_->StopAsked()); }
 
 void ImapFolder::ReportStop(const PipelineStop& stop) const {
-  const char* program = CurrentRun.programName;
+  const char* program = programName_.c_str();
   switch (stop.kind) {
     case StopKind::Refused:
       ReportFailure(messages::kMailRefused, program, serverName_.c_str(), stop.mailNumber,
@@ -233,7 +234,7 @@ DestinationOutcome ImapFolder::Close(bool complete) {
     const std::uint32_t stoppedAt =
         stop ? stop->mailNumber : (inMessage_ ? start_.number : lastNumber_ + 1);
     ReportFailure(counted ? messages::kUploadStopped : messages::kUploadStoppedAtLeast,
-                  CurrentRun.programName, stoppedAt, inFolder, logName_.c_str(), folderName);
+                  programName_.c_str(), stoppedAt, inFolder, logName_.c_str(), folderName);
   } else if (alreadyThere_ > 0) {
     ReportProgress(messages::kAlreadyThere, alreadyThere_, folderName);
   }

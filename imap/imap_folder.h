@@ -10,8 +10,9 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "destinations/crlf_lines.h"
 #include "engine/mail_destination.h"
+#include "formats/crlf_lines.h"
+#include "formats/string_sink.h"
 #include "imap/append_pipeline.h"
 #include "imap/imap_connection.h"
 #include "imap/imap_session.h"
@@ -24,7 +25,9 @@ using MessageIdCounts = std::unordered_map<std::string, std::uint32_t>;
 
 class ImapFolder final : public MailDestination {
  public:
-  ImapFolder(ImapAccount account, std::string_view password, UploadControl* control);
+  // programName starts the lines it reports.
+  ImapFolder(std::string programName, ImapAccount account, std::string_view password,
+             UploadControl* control);
   ~ImapFolder();
   ImapFolder(const ImapFolder&) = delete;
   ImapFolder& operator=(const ImapFolder&) = delete;
@@ -55,6 +58,7 @@ class ImapFolder final : public MailDestination {
   std::uint32_t HandledMails() const;
   void ShowProgress();
 
+  std::string programName_;
   ImapAccount account_;
   std::string password_;
   UploadControl* control_;
@@ -66,7 +70,8 @@ class ImapFolder final : public MailDestination {
   MessageIdCounts inFolder_;  // before this run, less those matched to its mails since
   MessageIdCounts handled_;   // this run's mails, sent or found there
   std::string message_;
-  CrLfLines crLf_;
+  StringSink messageBytes_{message_};
+  CrLfLines crLf_{messageBytes_};
   MailStart start_;
   bool inMessage_ = false;
   std::uint32_t lastNumber_ = 0;

@@ -1,6 +1,6 @@
 #include "job/imap_upload.h"
 
-#include "charset/utf8_mail_writer.h"
+#include "formats/utf8_mail_writer.h"
 #include "imap/imap_folder.h"
 
 namespace mixconv {
@@ -10,7 +10,7 @@ ConversionOutcome UploadLog(const ConversionRequest& request, const imap::ImapAc
   Utf8MailWriter writer(request.programName);
   ConversionRequest readable = request;
   readable.writer = &writer;
-  imap::ImapFolder folder(account, password, control);
+  imap::ImapFolder folder(request.programName, account, password, control);
   return RunConversion(readable, folder);
 }
 

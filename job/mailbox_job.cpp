@@ -3,12 +3,13 @@
 #include <optional>
 #include <string>
 
-#include "charset/utf8_mail_writer.h"
 #include "destinations/eml_folder.h"
 #include "destinations/mailbox_file.h"
 #include "destinations/maildir_folder.h"
 #include "destinations/message_folder.h"
 #include "engine/report.h"
+#include "formats/utf8_mail_writer.h"
+#include "formats/verbatim_mail_writer.h"
 #include "job/observed_writer.h"
 
 namespace mixconv {
@@ -60,10 +61,10 @@ ConversionOutcome ConvertLog(const ConversionRequest& request, MessageForm form,
     return kNothingConverted;
   }
   if (const FolderLayout* layout = LayoutOf(destination)) {
-    MessageFolder folder(*layout);
+    MessageFolder folder(request.programName, *layout);
     return ConvertLogInto(request, form, folder, observer);
   }
-  MailboxFile mailbox(MailboxStyle(form));
+  MailboxFile mailbox(request.programName, MailboxStyle(form));
   return ConvertLogInto(request, form, mailbox, observer);
 }
 

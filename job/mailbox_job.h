@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-#include "destinations/mbox_framing.h"
 #include "engine/convert.h"
 #include "engine/mail_destination.h"
+#include "formats/mbox_framing.h"
 #include "job/mail_observer.h"
 
 namespace mixconv {

@@ -1,10 +1,10 @@
 #include "job/user_conversion.h"
 
 #include "charset/cp932.h"
-#include "charset/utf8_mail_writer.h"
 #include "destinations/eml_folder.h"
 #include "destinations/message_in_memory.h"
 #include "engine/report.h"
+#include "formats/utf8_mail_writer.h"
 #include "job/mailbox_job.h"
 
 namespace mixconv {

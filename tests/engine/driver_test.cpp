@@ -8,6 +8,8 @@
 #include <sys/resource.h>
 #endif
 
+#include "destinations/mailbox_pieces.h"
+#include "formats/mbox_framing.h"
 #include "tests/support/conversion_harness.h"
 #include "tests/support/sjis_text.h"
 
@@ -214,6 +216,26 @@ TEST_F(DriverTest, OverlongPathIsReportedWhole) {
   const std::string path(10000, 'p');
   const Conversion conversion = ConvertPath(path, "/nonexistent");
   EXPECT_EQ(conversion.lines, Lines{"mixconv: " + path + ".MIX file open failed."});
+}
+
+// The engine picks no form of its own: a caller that gives none gets no file.
+TEST_F(DriverTest, ARunWithoutAWriterConvertsNothing) {
+  struct Receiver final : PieceReceiver {
+    void TakePiece(std::string_view bytes) override { mailbox += bytes; }
+    std::string mailbox;
+  } receiver;
+  MailboxPieces mailbox(kOriginalMboxStyle, receiver);
+  MailLogBuilder().AddMail(kind::kSent, kSentText).WriteFiles(dir_.path() / "LOG");
+  const std::string index = (dir_.path() / "LOG").string();
+  LineCollector lines;
+  ActiveResultLog = &lines;
+  const ConversionOutcome outcome =
+      RunConversion({"mixconv", index.c_str(), kTestName, kTestAddress}, mailbox);
+  ActiveResultLog = nullptr;
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_EQ(outcome.converted, 0U);
+  EXPECT_EQ(lines.lines, Lines{"mixconv: no form to write the mails in was given."});
+  EXPECT_EQ(receiver.mailbox, "");
 }
 
 TEST_F(DriverTest, LinesAreDroppedWithoutAReceiver) {

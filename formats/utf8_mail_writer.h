@@ -11,8 +11,8 @@
 #include <string>
 
 #include "charset/cp932_decoder.h"
-#include "charset/message_id.h"
 #include "engine/mail_writer.h"
+#include "formats/message_id.h"
 
 namespace mixconv {
 

@@ -1,4 +1,4 @@
-#include "charset/utf8_mail_writer.h"
+#include "formats/utf8_mail_writer.h"
 
 #include <algorithm>
 #include <array>
@@ -6,10 +6,10 @@
 #include <cstdlib>
 
 #include "charset/ascii.h"
-#include "charset/encoded_words.h"
-#include "charset/quoted_printable.h"
 #include "engine/convert.h"
 #include "engine/line_text.h"
+#include "formats/encoded_words.h"
+#include "formats/quoted_printable.h"
 
 namespace mixconv {
 

@@ -1,4 +1,4 @@
-#include "charset/message_id.h"
+#include "formats/message_id.h"
 
 #include <array>
 

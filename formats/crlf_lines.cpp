@@ -1,4 +1,4 @@
-#include "destinations/crlf_lines.h"
+#include "formats/crlf_lines.h"
 
 namespace mixconv {
 
@@ -8,18 +8,18 @@ constexpr std::string_view kCrLf = "\r\n";
 
 }  // namespace
 
-void CrLfLines::Append(std::string& out, std::string_view bytes) {
+void CrLfLines::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     const std::size_t lineFeed = bytes.find('\n');
     const std::string_view text = bytes.substr(0, lineFeed);
-    out.append(text);
     if (!text.empty()) {
+      out_.Write(text);
       afterCr_ = text.back() == '\r';
     }
     if (lineFeed == std::string_view::npos) {
       return;
     }
-    out.append(afterCr_ ? kCrLf.substr(1) : kCrLf);
+    out_.Write(afterCr_ ? kCrLf.substr(1) : kCrLf);
     afterCr_ = false;
     bytes.remove_prefix(lineFeed + 1);
   }

@@ -1,4 +1,4 @@
-#include "mail_writer.h"
+#include "formats/verbatim_mail_writer.h"
 
 namespace mixconv {
 

@@ -1,4 +1,4 @@
-#include "charset/encoded_words.h"
+#include "formats/encoded_words.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "charset/quoted_printable.h"
+#include "formats/quoted_printable.h"
 
 #include <algorithm>
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "charset/cp932_decoder.h"
-#include "charset/encoded_words.h"
-#include "charset/message_id.h"
-#include "charset/utf8_mail_writer.h"
-#include "destinations/mbox_framing.h"
+#include "formats/encoded_words.h"
+#include "formats/mbox_framing.h"
+#include "formats/message_id.h"
+#include "formats/utf8_mail_writer.h"
 
 namespace mixconv {
 namespace {

@@ -1,4 +1,4 @@
-#include "destinations/mbox_framing.h"
+#include "formats/mbox_framing.h"
 
 #include <string>
 
