@@ -139,7 +139,7 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_TRUE(help.out.starts_with("Usage: mixconv-cli [OPTION]... INDEX...\n"));
   const CliRun version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "mixconv-cli 1.0.0.1\n");
+  EXPECT_EQ(version.out, "mixconv-cli " MIXCONV_VERSION "\n");
 }
 
 // The same golden mailboxes as mixconv-cli.exe must write on Windows.
