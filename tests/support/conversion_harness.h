@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/convert.h"
-#include "job/mailbox_job.h"
 #include "tests/support/mail_log_builder.h"
+#include "tests/support/mailbox_conversion.h"
 
 namespace mixconv::testing {
 
