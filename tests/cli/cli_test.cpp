@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "log_builder/sjis_text.h"
 #include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
 
 namespace mixconv::testing {
 namespace {

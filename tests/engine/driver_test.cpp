@@ -8,8 +8,8 @@
 #include <sys/resource.h>
 #endif
 
+#include "log_builder/sjis_text.h"
 #include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
 
 namespace mixconv::testing {
 namespace {
