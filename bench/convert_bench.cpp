@@ -17,12 +17,15 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
+#include "job/mailbox_job.h"
+#include "log_builder/mail_log_builder.h"
+#include "log_builder/sjis_text.h"
+#include "log_builder/temp_dir.h"
+#include "log_builder/time_zone.h"
 
 namespace {
 
-using namespace mixconv::testing;
+using namespace mixconv::log_builder;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 

@@ -12,16 +12,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/convert.h"
 #include "job/mailbox_job.h"
+#include "log_builder/mail_log_builder.h"
 
 namespace {
+
+using mixconv::log_builder::ReadFileBytes;
+using mixconv::log_builder::WriteFileBytes;
 
 constexpr std::string_view kSeparatorStart = "From - ";
 constexpr std::string_view kFromLineStart = "From ";
@@ -108,16 +110,6 @@ mixconv::ConversionOutcome WithFileSizeLimit(rlim_t limit, Convert convert) {
   return outcome;
 }
 
-void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<long>(bytes.size()));
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Lines of the mailbox that start with "From ": every one must be a separator,
 // ending in CR LF in the default form, and after an empty line in the --utf8 form.
 std::size_t CountSeparators(std::string_view mailbox, bool utf8) {
@@ -149,12 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t indexLength = std::min<std::size_t>(data[1] | (data[2] << 8), size - 3);
   const std::string_view input(reinterpret_cast<const char*>(data) + 3, size - 3);
   const std::string base = WorkBase();
-  WriteFile(base + ".MIX", input.substr(0, indexLength));
-  WriteFile(base + ".TXT", input.substr(indexLength));
+  WriteFileBytes(base + ".MIX", input.substr(0, indexLength));
+  WriteFileBytes(base + ".TXT", input.substr(indexLength));
   std::filesystem::remove(base + ".partial.mbx");
   std::filesystem::remove(base + ".mbx");
   if (earlierMailbox) {
-    WriteFile(base + ".mbx", kEarlierMailbox);
+    WriteFileBytes(base + ".mbx", kEarlierMailbox);
   }
 
   CheckingObserver checks;
@@ -189,8 +181,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // Only a complete run replaces an earlier mailbox; nothing else is left beside the log.
   const bool partial = earlierMailbox && !outcome.complete;
-  const std::string mailbox = ReadFile(base + (partial ? ".partial.mbx" : ".mbx"));
-  Check(!partial || ReadFile(base + ".mbx") == kEarlierMailbox, "the earlier mailbox changed");
+  const std::string mailbox = ReadFileBytes(base + (partial ? ".partial.mbx" : ".mbx"));
+  Check(!partial || ReadFileBytes(base + ".mbx") == kEarlierMailbox, "the earlier mailbox changed");
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(WorkDirectory)) {
     ++files;

@@ -87,14 +87,4 @@ const MboxStyle& MailboxStyle(MessageForm form) {
   return form == MessageForm::Readable ? kUnixMboxStyle : kOriginalMboxStyle;
 }
 
-ConversionOutcome ConvertToMailbox(const ConversionRequest& request, MessageForm form) {
-  return ConvertLog(request, form, Destination::Mbox);
-}
-
-int ConvertMailLog(const char* programName, const char* indexPath, const char* fullName,
-                   const char* mailAddress) {
-  return ConvertToMailbox({programName, indexPath, fullName, mailAddress}, MessageForm::Original)
-      .result;
-}
-
 }  // namespace mixconv

@@ -42,13 +42,4 @@ ConversionOutcome ConvertLogInto(const ConversionRequest& request, MessageForm f
 // How a mailbox of messages in form is framed.
 const MboxStyle& MailboxStyle(MessageForm form);
 
-// ConvertLog into NAME.mbx.
-ConversionOutcome ConvertToMailbox(const ConversionRequest& request, MessageForm form);
-
-// The original converter's call: NAME.mbx in the original form. 0 once the
-// files were opened and the mailbox kept; -1 when a file could not be opened
-// or written. Every outcome has been reported through ReportLine.
-int ConvertMailLog(const char* programName, const char* indexPath, const char* fullName,
-                   const char* mailAddress);
-
 }  // namespace mixconv

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the Windows resources from the data the Qt program reads: dialogs.rc
 (dialog templates, string table, the combo boxes' entries), resource_ids.h (the
-IDs for the .rc files and for C++) and mixconv.ico (from the two XPM images).
+IDs for the .rc files and for both desktop programs' C++) and mixconv.ico (from
+the two XPM images).
 
 usage: make_windows_resources.py DIALOGS_JSON STRINGS_JSON XPM... OUT_DIR
 """

@@ -16,10 +16,6 @@
 #include "ui/about_dialog.h"
 #include "ui/dialog_builder.h"
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace mixconv::ui {
 
 namespace {
@@ -27,10 +23,6 @@ namespace {
 constexpr char kProgramName[] = "mixconv";
 constexpr char kIndexFileFilter[] = "Mail Index File (*.mix)";
 constexpr char kIndexSuffix[] = "mix";
-#ifdef Q_OS_WIN
-constexpr UINT IDM_ABOUTBOX = 0x0010;
-constexpr WPARAM kSysCommandMask = 0xFFF0;
-#endif
 
 // Empty when path is neither a mail index nor its text file partner.
 QString IndexPathFor(const QString& path) {
@@ -72,21 +64,14 @@ ConverterDialog::ConverterDialog() {
   // Posted, as the exit command is: the result log's click handler returns first.
   connect(&m_resultLog, &ResultLogDialog::applicationExitRequested, this,
           &ConverterDialog::OnAppExit, Qt::QueuedConnection);
-#ifndef Q_OS_WIN
   AddAboutEntry();
-#endif
   findChild<QPushButton*>(QStringLiteral("IDOK"))->setFocus();
 }
 
 void ConverterDialog::accept() {
   m_resultLog.ShowWindow();
   ActiveResultLog = &m_resultLog;
-#ifdef Q_OS_WIN
-  // The engine takes UTF-8 paths on Windows, whatever the ANSI code page.
-  const QByteArray path = m_editPath->text().toUtf8();
-#else
   const QByteArray path = QFile::encodeName(m_editPath->text());
-#endif
   ConvertForUser(
       kProgramName,
       {path.toStdString(), m_editName->text().toStdString(), m_editMail->text().toStdString()},
@@ -134,34 +119,6 @@ void ConverterDialog::dropEvent(QDropEvent* event) {
   }
 }
 
-#ifdef Q_OS_WIN
-void ConverterDialog::showEvent(QShowEvent* event) {
-  AddAboutEntry();
-  QDialog::showEvent(event);
-}
-
-bool ConverterDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-  const auto* msg = static_cast<const MSG*>(message);
-  if (msg->message == WM_SYSCOMMAND && (msg->wParam & kSysCommandMask) == IDM_ABOUTBOX) {
-    ShowAboutBox();
-    *result = 0;
-    return true;
-  }
-  return QDialog::nativeEvent(eventType, message, result);
-}
-
-// The about entry goes at the end of the window's system menu.
-void ConverterDialog::AddAboutEntry() {
-  const QString text = LoadResourceString(IDS_ABOUTBOX);
-  HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
-  if (m_aboutEntryAdded || text.isEmpty() || menu == nullptr) {
-    return;
-  }
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(text.utf16()));
-  m_aboutEntryAdded = true;
-}
-#else
 // Without a system menu that an application can extend, the entry goes into the
 // dialog's context menu.
 void ConverterDialog::AddAboutEntry() {
@@ -178,6 +135,5 @@ void ConverterDialog::AddAboutEntry() {
   connect(about, &QAction::triggered, this, &ConverterDialog::ShowAboutBox);
   addAction(about);
 }
-#endif
 
 }  // namespace mixconv::ui

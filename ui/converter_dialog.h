@@ -31,10 +31,6 @@ class ConverterDialog : public QDialog {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-#ifdef Q_OS_WIN
-  void showEvent(QShowEvent* event) override;
-  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
 
  private:
   void AddAboutEntry();
@@ -44,9 +40,6 @@ class ConverterDialog : public QDialog {
   QLineEdit* m_editMail;
   QLineEdit* m_editPath;
   QComboBox* m_output;  // each entry's data is its string table ID
-#ifdef Q_OS_WIN
-  bool m_aboutEntryAdded = false;
-#endif
 };
 
 }  // namespace mixconv::ui

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+// The dialogs', controls' and strings' IDs, generated from the resources.
+#include "resource_ids.h"
+
 namespace mixconv::ui {
 
 // A control ID of -1: a control the program never addresses, such as a label.
@@ -39,15 +42,6 @@ struct DialogTemplate {
 
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
-
-inline constexpr int IDD_ABOUTBOX = 100;
-inline constexpr int IDD_MAIN_DIALOG = 102;
-inline constexpr int IDD_RESULT_DIALOG = 129;
-inline constexpr int IDS_ABOUTBOX = 101;
-inline constexpr int IDS_OUTPUT_READABLE_MBOX = 130;
-inline constexpr int IDS_OUTPUT_ORIGINAL_MBOX = 131;
-inline constexpr int IDS_OUTPUT_EML_FOLDER = 132;
-inline constexpr int IDS_OUTPUT_MAILDIR = 133;
 
 // Registers the resources' stand-ins for template fonts the machine may lack.
 void RegisterFontSubstitutes();

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "log_builder/sjis_text.h"
 #include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
 
 namespace mixconv::testing {
 namespace {
@@ -139,7 +139,7 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_TRUE(help.out.starts_with("Usage: mixconv-cli [OPTION]... INDEX...\n"));
   const CliRun version = RunCli({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "mixconv-cli 1.0.0.1\n");
+  EXPECT_EQ(version.out, "mixconv-cli " MIXCONV_VERSION "\n");
 }
 
 // The same golden mailboxes as mixconv-cli.exe must write on Windows.

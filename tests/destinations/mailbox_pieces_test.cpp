@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "job/mailbox_job.h"
+#include "log_builder/sjis_text.h"
 #include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
 
 namespace mixconv::testing {
 namespace {

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The manual pages render without warnings, have the sections a reader looks
-for, and name every option that mixconv-cli --help lists."""
+for, name the project's version, and name every option that mixconv-cli --help
+lists."""
 
 import os
 import re
@@ -8,7 +9,7 @@ import subprocess
 import sys
 import unittest
 
-CLI, MAN_DIR = sys.argv[1], sys.argv[2]
+CLI, MAN_DIR, VERSION = sys.argv[1], sys.argv[2], sys.argv[3]
 
 
 def render(page):
@@ -18,10 +19,15 @@ def render(page):
     return run.stdout, run.stderr
 
 
+def footer(text):
+    return text.rstrip().splitlines()[-1]
+
+
 class ManPagesTest(unittest.TestCase):
     def test_mixconv_cli_page_lists_every_option_the_exit_statuses_and_an_example(self):
         text, warnings = render("mixconv-cli.1")
         self.assertEqual(warnings, "")
+        self.assertTrue(footer(text).startswith(f"mixconv {VERSION} "), footer(text))
         for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "EXAMPLE"):
             self.assertRegex(text, rf"(?m)^{section}$")
         usage = subprocess.run([CLI, "--help"], capture_output=True, text=True, check=True).stdout
@@ -37,6 +43,7 @@ class ManPagesTest(unittest.TestCase):
     def test_mixconv_page_renders(self):
         text, warnings = render("mixconv.1")
         self.assertEqual(warnings, "")
+        self.assertTrue(footer(text).startswith(f"mixconv {VERSION} "), footer(text))
         for section in ("NAME", "SYNOPSIS", "DESCRIPTION"):
             self.assertRegex(text, rf"(?m)^{section}$")
 

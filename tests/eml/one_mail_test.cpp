@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "job/user_conversion.h"
+#include "log_builder/sjis_text.h"
 #include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
 
 namespace mixconv::testing {
 namespace {

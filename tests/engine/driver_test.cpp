@@ -10,8 +10,8 @@
 
 #include "destinations/mailbox_pieces.h"
 #include "formats/mbox_framing.h"
+#include "log_builder/sjis_text.h"
 #include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
 
 namespace mixconv::testing {
 namespace {

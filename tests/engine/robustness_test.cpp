@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "destinations/mailbox_pieces.h"
+#include "log_builder/sjis_text.h"
 #include "tests/support/conversion_harness.h"
-#include "tests/support/sjis_text.h"
 
 namespace mixconv::testing {
 namespace {

@@ -1,38 +1,12 @@
 #include "tests/support/conversion_harness.h"
 
 #include <cstdlib>
-#include <ctime>
-#include <random>
 
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
 
 namespace mixconv::testing {
-
-void PinTimeZone() {
-#ifdef _WIN32
-  _putenv_s("TZ", "JST-9");
-  _tzset();
-#else
-  ::setenv("TZ", "JST-9", 1);
-  ::tzset();
-#endif
-}
-
-TempDir::TempDir() {
-  std::random_device entropy;
-  path_ = std::filesystem::temp_directory_path() /
-          ("mixconv-test-" + std::to_string(entropy()) + std::to_string(entropy()));
-  std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
 
 int LineCollector::AddLine(const char* text) {
   lines.emplace_back(text);

@@ -6,29 +6,28 @@
 #include <vector>
 
 #include "engine/convert.h"
-#include "job/mailbox_job.h"
-#include "tests/support/mail_log_builder.h"
+#include "log_builder/mail_log_builder.h"
+#include "log_builder/sjis_text.h"
+#include "log_builder/temp_dir.h"
+#include "log_builder/time_zone.h"
+#include "tests/support/mailbox_conversion.h"
 
 namespace mixconv::testing {
+
+// The tests build their logs as their own.
+using log_builder::CrLfLines;
+using log_builder::IndexEntry;
+using log_builder::MailLogBuilder;
+using log_builder::PinTimeZone;
+using log_builder::ReadFileBytes;
+using log_builder::Sjis;
+using log_builder::TempDir;
+using log_builder::WriteFileBytes;
+namespace kind = log_builder::kind;
 
 inline constexpr char kTestName[] = "N";
 inline constexpr char kTestAddress[] = "U";
 inline constexpr char kDomain[] = "members.example.jp";
-
-// Dates in tests are read in a zone nine hours east of UTC.
-void PinTimeZone();
-
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 class LineCollector : public ReportTarget {
  public:

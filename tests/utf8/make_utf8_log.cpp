@@ -2,15 +2,15 @@
 // Usage: make_utf8_log BASE   (writes BASE.MIX and BASE.TXT)
 #include <string>
 
-#include "tests/support/mail_log_builder.h"
-#include "tests/support/sjis_text.h"
+#include "log_builder/mail_log_builder.h"
+#include "log_builder/sjis_text.h"
 
 namespace {
 
-using mixconv::testing::CrLfLines;
-using mixconv::testing::MailLogBuilder;
-using mixconv::testing::Sjis;
-namespace kind = mixconv::testing::kind;
+using mixconv::log_builder::CrLfLines;
+using mixconv::log_builder::MailLogBuilder;
+using mixconv::log_builder::Sjis;
+namespace kind = mixconv::log_builder::kind;
 
 // Where code page 932 and JIS Shift_JIS differ: ～＼∥－￠￡￢ in code page 932.
 constexpr char kCp932Differences[] = "\x81\x60\x81\x5F\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA";
@@ -88,5 +88,5 @@ MailLogBuilder Utf8Log() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return mixconv::testing::WriteLogMain(argc, argv, "make_utf8_log", Utf8Log);
+  return mixconv::log_builder::WriteLogMain(argc, argv, "make_utf8_log", Utf8Log);
 }

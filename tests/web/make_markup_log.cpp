@@ -4,15 +4,15 @@
 // Usage: make_markup_log BASE   (writes BASE.MIX and BASE.TXT)
 #include <string>
 
-#include "tests/support/mail_log_builder.h"
-#include "tests/support/sjis_text.h"
+#include "log_builder/mail_log_builder.h"
+#include "log_builder/sjis_text.h"
 
 namespace {
 
-using mixconv::testing::CrLfLines;
-using mixconv::testing::MailLogBuilder;
-using mixconv::testing::Sjis;
-namespace kind = mixconv::testing::kind;
+using mixconv::log_builder::CrLfLines;
+using mixconv::log_builder::MailLogBuilder;
+using mixconv::log_builder::Sjis;
+namespace kind = mixconv::log_builder::kind;
 
 constexpr std::int32_t kJuly1 = 993945600;
 
@@ -47,5 +47,5 @@ MailLogBuilder MarkupLog() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return mixconv::testing::WriteLogMain(argc, argv, "make_markup_log", MarkupLog);
+  return mixconv::log_builder::WriteLogMain(argc, argv, "make_markup_log", MarkupLog);
 }

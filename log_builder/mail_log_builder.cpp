@@ -1,4 +1,4 @@
-#include "tests/support/mail_log_builder.h"
+#include "log_builder/mail_log_builder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace mixconv::testing {
+namespace mixconv::log_builder {
 
 namespace {
 
@@ -120,4 +120,4 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
   }
 }
 
-}  // namespace mixconv::testing
+}  // namespace mixconv::log_builder

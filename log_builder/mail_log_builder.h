@@ -1,4 +1,4 @@
-// Builds a NAME.MIX / NAME.TXT pair from entries and texts, for tests and samples.
+// Builds a NAME.MIX / NAME.TXT pair from entries and texts, for tests and tools.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mixconv::testing {
+namespace mixconv::log_builder {
 
 namespace kind {
 inline constexpr std::uint8_t kReceived = 0;
@@ -62,4 +62,4 @@ int WriteLogMain(int argc, char** argv, const char* tool, MailLogBuilder (*makeL
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
-}  // namespace mixconv::testing
+}  // namespace mixconv::log_builder
