@@ -110,9 +110,11 @@ std::string Refused(const Options& options) {
   }
   const std::string destination(DestinationName(options.destination));
   if (options.form == MessageForm::Original) {
-    return "--original cannot be used with " + destination + ": " + std::string(refusal);
+    return std::string(OutputFor(options.form, Destination::Mbox)->option) +
+           " cannot be used with " + destination + ": " + std::string(refusal);
   }
-  return destination + ": " + std::string(refusal) + "; use --eml for one file per mail";
+  return destination + ": " + std::string(refusal) + "; use " +
+         std::string(DestinationName(Destination::EmlFolder)) + " for one file per mail";
 }
 
 constexpr ValueOption kValueOptions[] = {

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "job/mailbox_job.h"
+#include "version.h"
 
 namespace mixconv::cli {
 
-inline constexpr char kProgramName[] = "mixconv-cli";
+inline constexpr const char* kProgramName = kCliProgramName;
 inline constexpr int kExitIncomplete = 1;
 inline constexpr int kExitUsage = 2;
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the Windows resources from the data the Qt program reads: dialogs.rc
-(dialog templates, string table, the combo boxes' entries), resource_ids.h (the
+(dialog templates and string table), resource_ids.h (the
 IDs for the .rc files and for both desktop programs' C++) and mixconv.ico (from
 the two XPM images).
 
@@ -99,24 +99,6 @@ def dialog_block(dialog):
     return "\n".join(lines)
 
 
-def combo_entries(dialog, strings):
-    """Each combo box's entries, as pairs of control ID and string ID, in order;
-    the program fills the box from them when the dialog starts."""
-    pairs = [f"{control['name']}, {strings[str(entry)]['name']}" for control in dialog["controls"]
-             if control["kind"] == "combobox" for entry in control["items"]]
-    if not pairs:
-        return ""
-    return f"{dialog['name']} RCDATA\nBEGIN\n  " + ",\n  ".join(pairs) + "\nEND"
-
-
-def check_items_are_strings(dialogs, strings):
-    for dialog in dialogs:
-        for control in dialog["controls"]:
-            for entry in control.get("items", []):
-                if str(entry) not in strings:
-                    raise ResourceError(f"{dialog['name']}: entry {entry} is not in the string table")
-
-
 def dialogs_rc(dialogs, strings):
     string_lines = [f"  {entry['name']}, {rc_string(entry['text'])}" for entry in strings.values()]
     parts = [
@@ -128,7 +110,6 @@ def dialogs_rc(dialogs, strings):
         "LANGUAGE LANG_JAPANESE, SUBLANG_DEFAULT",
         "",
         *(dialog_block(dialog) + "\n" for dialog in dialogs),
-        *(block + "\n" for block in (combo_entries(dialog, strings) for dialog in dialogs) if block),
         "STRINGTABLE\nBEGIN\n" + "\n".join(string_lines) + "\nEND",
         "",
     ]
@@ -217,7 +198,6 @@ def main(dialogs_path, strings_path, *rest):
     *xpm_paths, out_dir = rest
     dialogs = json.loads(pathlib.Path(dialogs_path).read_text(encoding="utf-8"))["dialogs"]
     strings = json.loads(pathlib.Path(strings_path).read_text(encoding="utf-8"))
-    check_items_are_strings(dialogs, strings)
     out = pathlib.Path(out_dir)
     out.mkdir(parents=True, exist_ok=True)
     (out / "dialogs.rc").write_text(dialogs_rc(dialogs, strings), encoding="utf-8")

@@ -17,7 +17,7 @@ bool LoadToolkitTranslations(QTranslator& translator, const QLocale& locale) {
 }
 
 ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
-  setApplicationName(QStringLiteral("mixconv"));
+  setApplicationName(QLatin1String(kProgramName));
   setApplicationVersion(QLatin1String(kVersionText));
   setWindowIcon(AppIcon());
   RegisterFontSubstitutes();

@@ -15,12 +15,12 @@
 #include "job/user_conversion.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_builder.h"
+#include "version.h"
 
 namespace mixconv::ui {
 
 namespace {
 
-constexpr char kProgramName[] = "mixconv";
 constexpr char kIndexFileFilter[] = "Mail Index File (*.mix)";
 constexpr char kIndexSuffix[] = "mix";
 
@@ -55,6 +55,11 @@ ConverterDialog::ConverterDialog() {
   m_editMail = findChild<QLineEdit*>(QStringLiteral("IDC_MAIL_ADDRESS"));
   m_editPath = findChild<QLineEdit*>(QStringLiteral("IDC_MIX_PATH"));
   m_output = findChild<QComboBox*>(QStringLiteral("IDC_OUTPUT"));
+  for (const Output& output : Outputs()) {
+    if (output.OfferedBy(kOfferedByDesktop)) {
+      m_output->addItem(LoadResourceString(output.label), output.label);
+    }
+  }
   // Modal to nothing: the result log window must stay usable while this dialog runs.
   setWindowModality(Qt::WindowModal);
   setAcceptDrops(true);

@@ -25,11 +25,7 @@ QWidget* CreateControl(const ControlTemplate& control, QDialog& dialog) {
     return button;
   }
   if (control.kind == QLatin1String("combobox")) {
-    auto* combo = new QComboBox(&dialog);
-    for (const int item : control.items) {
-      combo->addItem(LoadResourceString(item), item);
-    }
-    return combo;
+    return new QComboBox(&dialog);
   }
   if (control.kind == QLatin1String("edit")) {
     auto* edit = new QLineEdit(control.text, &dialog);

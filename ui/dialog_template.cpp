@@ -43,9 +43,6 @@ ControlTemplate ToControl(const QJsonObject& object) {
   control.text = object[QLatin1String("text")].toString();
   control.rect = ToRect(object[QLatin1String("rect")]);
   control.styles = ToStringList(object[QLatin1String("styles")]);
-  for (const QJsonValue& item : object[QLatin1String("items")].toArray()) {
-    control.items.append(item.toInt());
-  }
   return control;
 }
 

@@ -24,7 +24,6 @@ struct ControlTemplate {
   // its open list; the closed box is as high as its font needs.
   QRect rect;
   QStringList styles;
-  QList<int> items;  // a combo box's entries, as string table IDs, in order
 
   bool HasStyle(const char* style) const { return styles.contains(QLatin1String(style)); }
 };

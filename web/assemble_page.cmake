@@ -1,10 +1,12 @@
 # Puts the worker (the engine's module, the libraries and the glue) and the
 # page's scripts into the page, so that it is one file that works from disk, the
 # libraries' licence notices as comments at the worker's start, the output list
-# from the catalogue of outputs, and the string table's texts where the page
+# from the catalogue of outputs, the program's name (@PROGRAM_NAME@), and the string table's texts where the page
 # names them (@IDS_NAME@), so that they have one source.
 #   cmake -DPAGE=page.html -DPAGE_SCRIPTS="c.js;page.js" -DWORKER_PARTS="a.js;b.js" -DNOTICES=LICENSE
-#         -DSTRINGS=strings.json -DOUTPUTS=outputs.json -DOUTPUT=x.html -P assemble_page.cmake
+#         -DSTRINGS=strings.json -DOUTPUTS=outputs.json -DPROGRAM_NAME=mixconv -DOUTPUT=x.html
+#         -P assemble_page.cmake
+cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/../resources/outputs.cmake")
 file(READ "${PAGE}" page)
 string(REGEX MATCH "[ ]*@OUTPUT_OPTIONS@" marker "${page}")
@@ -53,6 +55,8 @@ foreach(script IN ITEMS worker page_script)
     message(FATAL_ERROR "${script} holds \"</script\", which would end it inside the page")
   endif()
 endforeach()
+string(REPLACE "@PROGRAM_NAME@" "${PROGRAM_NAME}" worker "${worker}")
+string(REPLACE "@PROGRAM_NAME@" "${PROGRAM_NAME}" page_script "${page_script}")
 string(REPLACE "/* worker */" "${worker}" page "${page}")
 string(REPLACE "/* page */" "${page_script}" page "${page}")
 file(WRITE "${OUTPUT}" "${page}")

@@ -20,10 +20,11 @@
 #include "job/mailbox_job.h"
 #include "job/output_catalogue.h"
 #include "job/user_conversion.h"
+#include "version.h"
 
 namespace {
 
-constexpr char kProgramName[] = "mixconv";
+using mixconv::kProgramName;
 constexpr std::string_view kSubjectField = "Subject: ";
 constexpr std::string_view kGatewayFromField = "From: ";
 

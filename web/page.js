@@ -2,7 +2,7 @@
 // worker, and shows what comes back. The log never leaves the machine.
 'use strict';
 
-const kProgramName = 'mixconv';
+const kProgramName = '@PROGRAM_NAME@';
 
 const form = document.getElementById('form');
 const filesInput = document.getElementById('files');

@@ -10,7 +10,7 @@
 // order, up to the first part that stopped, as in one run.
 'use strict';
 
-const kProgramName = 'mixconv';
+const kProgramName = '@PROGRAM_NAME@';
 const kProgressIntervalMs = 100;
 const kMailBatchIntervalMs = 200;
 // Each read of a picked file costs some milliseconds besides its bytes: in

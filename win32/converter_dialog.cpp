@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "engine/log_file_name.h"
 #include "resource_ids.h"
 #include "win32/about_dialog.h"
 #include "win32/framework/application.h"
 #include "win32/framework/resource_string.h"
 #include "win32/framework/wide_text.h"
 #include "win32/index_file_dialog.h"
-#include "engine/log_file_name.h"
 #include "win32/output_choice.h"
 
 namespace mixconv::win32 {
@@ -64,6 +64,11 @@ BOOL ConverterDialog::OnInitDialog() {
   }
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  for (const Output& output : Outputs()) {
+    if (output.OfferedBy(kOfferedByDesktop)) {
+      m_output.AddEntry(LoadResourceString(output.label), output.label);
+    }
+  }
   DragAcceptFiles(GetSafeHwnd(), TRUE);
   return TRUE;
 }

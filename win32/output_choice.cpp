@@ -4,14 +4,9 @@
 
 #include "engine/convert.h"
 #include "resource_ids.h"
+#include "version.h"
 
 namespace mixconv::win32 {
-
-namespace {
-
-constexpr char kProgramName[] = "mixconv";
-
-}  // namespace
 
 void ConvertAs(long long entry, const ConversionFields& fields) {
   if (const Output* output = OutputLabelled(static_cast<int>(entry))) {

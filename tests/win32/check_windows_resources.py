@@ -159,18 +159,6 @@ class DesktopProgramResourcesTest(unittest.TestCase):
         self.assertEqual(res_file.strings(FOUND),
                          {int(key): entry["text"] for key, entry in self.strings.items()})
 
-    def test_combo_boxes_get_their_entries_in_order(self):
-        for dialog in self.dialogs:
-            entries = [(control["id"], entry) for control in dialog["controls"]
-                       if control["kind"] == "combobox" for entry in control["items"]]
-            listed = FOUND.get((res_file.RT_RCDATA, dialog["id"]))
-            if not entries:
-                self.assertIsNone(listed, dialog["name"])
-                continue
-            words = res_file.Reader(listed[1]).take("H" * (2 * len(entries)))
-            self.assertEqual(list(zip(words[::2], words[1::2])), entries, dialog["name"])
-            self.assertEqual(len(listed[1]), 4 * len(entries), dialog["name"])
-
     def test_manifest_asks_for_current_controls_sharp_scaling_and_long_paths(self):
         _, data = FOUND[(res_file.RT_MANIFEST, 1)]
         manifest = ElementTree.fromstring(data)

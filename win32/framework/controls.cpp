@@ -24,6 +24,14 @@ void ListBox::AddString(const std::wstring& text) {
   SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void ComboBox::AddEntry(const std::wstring& text, LPARAM data) {
+  const LRESULT index = SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(hwnd_, CB_SETITEMDATA, index, data);
+  if (index == 0) {
+    SendMessageW(hwnd_, CB_SETCURSEL, 0, 0);
+  }
+}
+
 LRESULT ComboBox::GetSelectedData() const {
   const LRESULT selected = SendMessageW(hwnd_, CB_GETCURSEL, 0, 0);
   return selected == CB_ERR ? CB_ERR : SendMessageW(hwnd_, CB_GETITEMDATA, selected, 0);

@@ -34,6 +34,8 @@ class ListBox : public Control {
 
 class ComboBox : public Control {
  public:
+  // Appends an entry that carries data; the first one appended is selected.
+  void AddEntry(const std::wstring& text, LPARAM data);
   // The data of the selected entry; CB_ERR while none is selected.
   LRESULT GetSelectedData() const;
 };

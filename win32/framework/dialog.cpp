@@ -37,28 +37,6 @@ void CenterWindow(HWND dialog) {
   SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The resources list a template's combo box entries as pairs of control ID
-// and string table ID; each entry's data is its string's ID.
-void FillComboBoxes(HWND dialog, int templateId) {
-  const HRSRC found = FindResourceW(ProgramInstance(), MAKEINTRESOURCEW(templateId), RT_RCDATA);
-  if (found == nullptr) {
-    return;
-  }
-  const auto* words =
-      static_cast<const WORD*>(LockResource(LoadResource(ProgramInstance(), found)));
-  const DWORD count = SizeofResource(ProgramInstance(), found) / sizeof(WORD);
-  for (DWORD i = 0; i + 1 < count; i += 2) {
-    const HWND box = GetDlgItem(dialog, words[i]);
-    const std::wstring text = LoadResourceString(words[i + 1]);
-    const LRESULT index =
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageW(box, CB_SETITEMDATA, index, words[i + 1]);
-    if (index == 0) {
-      SendMessageW(box, CB_SETCURSEL, 0, 0);
-    }
-  }
-}
-
 // Tab, Enter and Esc work in every dialog of the program, the modeless ones
 // included, whichever modal run takes the messages.
 bool IsDialogKey(MSG& message) {
@@ -119,7 +97,6 @@ void Dialog::EndDialog(INT_PTR result) {
 void Dialog::ShowWindow(int command) const { ::ShowWindow(hwnd_, command); }
 
 BOOL Dialog::OnInitDialog() {
-  FillComboBoxes(hwnd_, templateId_);
   DoDataExchange();
   return TRUE;
 }

@@ -31,9 +31,7 @@ class Dialog : public CommandTarget {
  protected:
   // Binds the template's controls to the wrappers that the dialog holds.
   virtual void DoDataExchange() {}
-  // Fills the combo boxes from the entries the resources list for the
-  // template, selecting each box's first, then binds the controls. TRUE puts
-  // the focus on the first control in tab order.
+  // Binds the controls. TRUE puts the focus on the first control in tab order.
   virtual BOOL OnInitDialog();
   // The OK button (IDOK) and Enter: ends the dialog with IDOK.
   virtual void OnOK();
