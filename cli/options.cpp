@@ -90,6 +90,7 @@ std::string_view DestinationName(Destination destination) {
   return {};
 }
 
+#ifdef MIXCONV_WITH_IMAP
 // The options of the outputs that are not a mailbox, as "--a or --b".
 std::string FolderOptions() {
   std::string options;
@@ -100,6 +101,7 @@ std::string FolderOptions() {
   }
   return options;
 }
+#endif
 
 // Where the form cannot go to the destination: why, and what to do instead. A
 // readable Maildir is refused only where names take no ':', and .eml files go there.
