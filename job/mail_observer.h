@@ -12,7 +12,7 @@ class MailObserver {
   virtual void BeginMail(const MailStart& start) = 0;
   virtual void HeaderLine(const HeaderLineView& line) = 0;
   virtual void CopiedLine(const CopiedLine& line) = 0;
-  virtual void EndMail(const MailEnd& end) = 0;
+  virtual void EndMail(const MailFacts& facts) = 0;
 };
 
 }  // namespace mixconv
