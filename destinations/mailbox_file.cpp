@@ -57,7 +57,9 @@ void MailboxFile::Put(std::string_view bytes) {
   }
 }
 
-void MailboxFile::BeginMessage(const MailStart& start, const MailFacts&) { framing_.BeginMessage(start.time); }
+void MailboxFile::BeginMessage(const MailStart& start, const MailFacts&) {
+  framing_.BeginMessage(start.time);
+}
 
 void MailboxFile::Write(std::string_view bytes) { framing_.Write(bytes); }
 

@@ -66,7 +66,7 @@ class MessageFolder final : public MailDestination {
   std::string buffer_;
   StringSink bufferBytes_{buffer_};
   CrLfLines crLf_{bufferBytes_};
-  MessageSink& messageBytes_;  // through crLf_ where the layout ends lines in CR LF
+  MessageSink& messageBytes_;         // through crLf_ where the layout ends lines in CR LF
   const MailFacts* facts_ = nullptr;  // the writer's, for the message going by
   std::uint32_t messagesKept_ = 0;
   bool failed_ = false;

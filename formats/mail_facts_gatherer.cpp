@@ -36,8 +36,10 @@ void MailFactsGatherer::BeginMail(const MailStart& start) {
   gatewayField_ = GatewayField::Other;
   messageIdSeen_ = false;
   messageIdValue_.clear();
+  fromSeen_ = false;
+  inFrom_ = false;
+  // What a mail that stopped a run left in the decoder goes nowhere.
   decoder_.Decode({}, true);
-  decoder_.TakeInvalidSeen();
 }
 
 // The readable form writes a part that is not ASCII as encoded-words, after a
@@ -56,6 +58,17 @@ void MailFactsGatherer::TakeSubject(std::string_view value, bool endOfText) {
   subjectEncoded_ = encoded;
 }
 
+// The From line's first mailbox; a line without any gives its text, as the
+// readable form writes it.
+void MailFactsGatherer::TakeSender(const HeaderLineView& line, std::string_view value) {
+  if (!line.addresses.empty()) {
+    facts_.sender = Decoded(line.addresses.front(), decoder_);
+    inFrom_ = false;
+  } else {
+    facts_.sender.address += decoder_.Decode(value, !line.continues);
+  }
+}
+
 void MailFactsGatherer::TakeHeaderLine(const HeaderLineView& line) {
   const bool firstPart = !lineContinues_;
   lineContinues_ = line.continues;
@@ -69,6 +82,8 @@ void MailFactsGatherer::TakeHeaderLine(const HeaderLineView& line) {
     value.remove_prefix(fieldEnd == std::string_view::npos ? 0 : fieldEnd + kFieldEnd.size());
     inSubject_ = line.field == HeaderField::Subject && !subjectSeen_;
     subjectSeen_ = subjectSeen_ || inSubject_;
+    inFrom_ = line.field == HeaderField::From && !fromSeen_;
+    fromSeen_ = fromSeen_ || inFrom_;
   }
   if (!line.continues) {
     value = WithoutLineEnd(value);
@@ -80,8 +95,8 @@ void MailFactsGatherer::TakeHeaderLine(const HeaderLineView& line) {
       }
       break;
     case HeaderField::From:
-      if (firstPart && !line.addresses.empty()) {
-        facts_.sender = Decoded(line.addresses.front(), decoder_);
+      if (inFrom_) {
+        TakeSender(line, value);
       }
       break;
     case HeaderField::To:
@@ -134,10 +149,10 @@ void MailFactsGatherer::TakeGatewayLine(std::string_view bytes) {
 void MailFactsGatherer::TakeCopiedLine(const CopiedLine& line) {
   if (part_ != Part::Body && line.fromGateway) {
     const bool headerGoesOn =
-        atLineStart_ ? IsAscii(line.bytes) && (IsFoldedLine(line.bytes)
-                                                   ? part_ == Part::GatewayHeader
-                                                   : IsHeaderFieldLine(line.bytes))
-                     : part_ == Part::GatewayHeader;
+        atLineStart_
+            ? IsAscii(line.bytes) && (IsFoldedLine(line.bytes) ? part_ == Part::GatewayHeader
+                                                               : IsHeaderFieldLine(line.bytes))
+            : part_ == Part::GatewayHeader;
     part_ = headerGoesOn ? Part::GatewayHeader : Part::Body;
     if (headerGoesOn) {
       TakeGatewayLine(line.bytes);

@@ -25,6 +25,7 @@ class MailFactsGatherer {
   enum class GatewayField { Other, From, MessageId };
 
   void TakeSubject(std::string_view value, bool endOfText);
+  void TakeSender(const HeaderLineView& line, std::string_view value);
   void TakeGatewayLine(std::string_view bytes);
 
   Cp932Decoder decoder_;
@@ -32,9 +33,11 @@ class MailFactsGatherer {
   Part part_ = Part::Header;
   bool atLineStart_ = true;
   bool lineContinues_ = false;
-  bool subjectSeen_ = false;   // the first Subject line is the mail's
-  bool inSubject_ = false;     // the line going by is that one
+  bool subjectSeen_ = false;     // the first Subject line is the mail's
+  bool inSubject_ = false;       // the line going by is that one
   bool subjectEncoded_ = false;  // its last text that was not empty was encoded
+  bool fromSeen_ = false;        // the first From line is the mail's
+  bool inFrom_ = false;          // the line going by is that one, and no mailbox came yet
   GatewayField gatewayField_ = GatewayField::Other;
   bool messageIdSeen_ = false;
   std::string messageIdValue_;

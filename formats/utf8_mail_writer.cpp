@@ -193,7 +193,8 @@ bool Utf8MailWriter::ContinuesGatewayHeader(const CopiedLine& line) const {
   if (!IsAscii(line.bytes)) {
     return false;
   }
-  return IsFoldedLine(line.bytes) ? mail_.part == Part::GatewayHeader : IsHeaderFieldLine(line.bytes);
+  return IsFoldedLine(line.bytes) ? mail_.part == Part::GatewayHeader
+                                  : IsHeaderFieldLine(line.bytes);
 }
 
 void Utf8MailWriter::FinishHeader(std::string_view transferEncoding, MessageSink& out) {

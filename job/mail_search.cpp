@@ -16,13 +16,11 @@ MailSearch::MailSearch(std::string_view query) { AppendFoldedForSearch(query_, q
 
 void MailSearch::BeginMail(const MailStart&) { text_.clear(); }
 
-// The recipients are the user or, in a sent mail, those it went to: not searched.
-void MailSearch::HeaderLine(const HeaderLineView&) {}
-
 void MailSearch::CopiedLine(const mixconv::CopiedLine& line) {
   text_ += decoder_.Decode(line.bytes, false);
 }
 
+// The recipients are the user or, in a sent mail, those it went to: not searched.
 void MailSearch::EndMail(const MailFacts& facts) {
   text_ += decoder_.Decode({}, true);
   folded_.clear();

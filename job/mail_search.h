@@ -19,7 +19,6 @@ class MailSearch final : public MailObserver {
   explicit MailSearch(std::string_view query);
 
   void BeginMail(const MailStart& start) override;
-  void HeaderLine(const HeaderLineView& line) override;
   void CopiedLine(const mixconv::CopiedLine& line) override;
   void EndMail(const MailFacts& facts) override;
 

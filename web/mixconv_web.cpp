@@ -55,10 +55,6 @@ class PageMailbox final : public mixconv::PieceReceiver {
 // user sees what the download holds.
 class MailListing final : public mixconv::MailObserver {
  public:
-  void BeginMail(const mixconv::MailStart&) override {}
-  void HeaderLine(const mixconv::HeaderLineView&) override {}
-  void CopiedLine(const mixconv::CopiedLine&) override {}
-
   void EndMail(const mixconv::MailFacts& facts) override {
     const mixconv::MailboxText& sender = facts.sender;
     const std::string& shown = sender.displayName.empty() ? sender.address : sender.displayName;

@@ -24,10 +24,15 @@ struct Part {
   bool header = true;  // else a copied line
   bool continues = false;
   bool fromGateway = false;
+  bool withMailboxes = true;  // a From line gets the test's mailbox
 };
 
 Part Header(HeaderField field, std::string bytes, bool continues = false) {
   return {field, std::move(bytes), true, continues, false};
+}
+
+Part FromText(std::string bytes) {
+  return {HeaderField::From, std::move(bytes), true, false, false, false};
 }
 
 Part Copied(std::string bytes, bool fromGateway = false) {
@@ -45,7 +50,7 @@ std::string Write(MailWriter& writer, const std::vector<Part>& parts,
       continue;
     }
     HeaderLineView line{part.field, part.bytes, {}, kTime, part.continues};
-    if (part.field == HeaderField::From) {
+    if (part.field == HeaderField::From && part.withMailboxes) {
       line.addresses = from;
     }
     writer.WriteHeaderLine(line, sink);
@@ -89,6 +94,11 @@ TEST(MailFactsTest, TheSubjectAndSenderAreTheTextReadersShow) {
        "Re: 定例会議",
        ""},
       {"none", {Header(HeaderField::From, fromLine), Copied("text\r\n")}, "", "山田"},
+      {"a From line of text", {FromText("From: Desk\r\n")}, "", "Desk"},
+      {"the first of two From lines",
+       {Header(HeaderField::From, fromLine), FromText("From: Desk\r\n")},
+       "",
+       "山田"},
       {"empty", {Header(HeaderField::Subject, "Subject: \r\n")}, "", ""},
       {"the first of two",
        {Header(HeaderField::Subject, "Subject: one\r\n"),
