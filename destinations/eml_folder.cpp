@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "destinations/header_text.h"
 #include "destinations/portable_name.h"
 #include "engine/date_text.h"
 
@@ -18,19 +17,17 @@ constexpr int kTmYearBase = 1900;
 constexpr std::size_t kMaxSubjectCharacters = 40;
 constexpr std::string_view kFileExtension = ".eml";
 
-std::string EmlFileName(const MailStart& start, std::string_view subject, std::string_view) {
-  const std::tm local = BreakDownLocalTime(start.time);
+std::string EmlFileName(const MailFacts& facts, std::string_view) {
+  const std::tm local = BreakDownLocalTime(facts.time);
   char numberAndDate[kNumberAndDateSize];
-  std::snprintf(numberAndDate, sizeof numberAndDate, kNumberAndDateFormat, start.number,
+  std::snprintf(numberAndDate, sizeof numberAndDate, kNumberAndDateFormat, facts.number,
                 local.tm_year + kTmYearBase, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                 local.tm_min);
   std::string name = numberAndDate;
-  if (const std::optional<std::string> text = DecodeHeaderText(subject)) {
-    const std::string shown = PortableNameText(*text, kMaxSubjectCharacters);
-    if (!shown.empty()) {
-      name += ' ';
-      name += shown;
-    }
+  const std::string shown = PortableNameText(facts.subject, kMaxSubjectCharacters);
+  if (!shown.empty()) {
+    name += ' ';
+    name += shown;
   }
   name += kFileExtension;
   return name;
@@ -38,6 +35,6 @@ std::string EmlFileName(const MailStart& start, std::string_view subject, std::s
 
 }  // namespace
 
-const FolderLayout kEmlFolderLayout{".eml-files", {}, true, true, EmlFileName};
+const FolderLayout kEmlFolderLayout{".eml-files", {}, true, EmlFileName};
 
 }  // namespace mixconv

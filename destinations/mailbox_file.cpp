@@ -57,11 +57,13 @@ void MailboxFile::Put(std::string_view bytes) {
   }
 }
 
-void MailboxFile::BeginMessage(const MailStart& start) { framing_.BeginMessage(start.time); }
+void MailboxFile::BeginMessage(const MailStart& start, const MailFacts&) {
+  framing_.BeginMessage(start.time);
+}
 
 void MailboxFile::Write(std::string_view bytes) { framing_.Write(bytes); }
 
-void MailboxFile::EndMessage() {
+void MailboxFile::EndMessage(const MailFacts&) {
   framing_.EndMessage();
   if (failed_) {
     return;

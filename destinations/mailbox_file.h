@@ -26,10 +26,10 @@ class MailboxFile final : public MailDestination {
   // Creates a new file beside NAME.mbx, readable and writable by its owner
   // only; refuses a NAME.mbx its user may not write.
   bool Open(const std::string& base) override;
-  void BeginMessage(const MailStart& start) override;
+  void BeginMessage(const MailStart& start, const MailFacts&) override;
   void Write(std::string_view bytes) override;
   // Marks the end of a whole message, to be counted once its bytes reach the file.
-  void EndMessage() override;
+  void EndMessage(const MailFacts&) override;
   bool Failed() const override { return failed_; }
   // NAME.mbx; NAME.partial.mbx for a run that stopped early where NAME.mbx
   // exists, which it never replaces; the first free NAME.N.mbx when neither can

@@ -33,7 +33,7 @@ void MailboxPieces::HandOn() {
   }
 }
 
-void MailboxPieces::EndMessage() {
+void MailboxPieces::EndMessage(const MailFacts&) {
   framing_.EndMessage();
   ++messages_;
 }

@@ -32,9 +32,11 @@ class MailboxPieces final : public MailDestination {
   MailboxPieces& operator=(const MailboxPieces&) = delete;
 
   bool Open(const std::string& base) override;
-  void BeginMessage(const MailStart& start) override { framing_.BeginMessage(start.time); }
+  void BeginMessage(const MailStart& start, const MailFacts&) override {
+    framing_.BeginMessage(start.time);
+  }
   void Write(std::string_view bytes) override { framing_.Write(bytes); }
-  void EndMessage() override;
+  void EndMessage(const MailFacts&) override;
   bool Failed() const override { return false; }
   // Hands on the rest, what a run that stopped inside a message wrote of it included.
   DestinationOutcome Close(bool complete) override;

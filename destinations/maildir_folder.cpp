@@ -25,15 +25,15 @@ std::uint32_t LogTag(std::string_view logName) {
 
 // Maildir readers take the time as a count of seconds: a mail from before 1970
 // is named as of 1970, its file keeping its own date.
-std::string MaildirFileName(const MailStart& start, std::string_view, std::string_view logName) {
+std::string MaildirFileName(const MailFacts& facts, std::string_view logName) {
   char name[kFileNameSize];
-  std::snprintf(name, sizeof name, kFileNameFormat, static_cast<long>(std::max(start.time, 0)),
-                start.number, LogTag(logName));
+  std::snprintf(name, sizeof name, kFileNameFormat, static_cast<long>(std::max(facts.time, 0)),
+                facts.number, LogTag(logName));
   return name;
 }
 
 }  // namespace
 
-const FolderLayout kMaildirLayout{".maildir", kSubfolders, false, false, MaildirFileName};
+const FolderLayout kMaildirLayout{".maildir", kSubfolders, false, MaildirFileName};
 
 }  // namespace mixconv

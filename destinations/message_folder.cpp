@@ -45,9 +45,8 @@ bool MessageFolder::Open(const std::string& base) {
   return made;
 }
 
-void MessageFolder::BeginMessage(const MailStart& start) {
-  start_ = start;
-  subject_.Reset();
+void MessageFolder::BeginMessage(const MailStart&, const MailFacts& facts) {
+  facts_ = &facts;
   buffer_.clear();
   crLf_.Reset();
 }
@@ -56,16 +55,12 @@ void MessageFolder::Write(std::string_view bytes) {
   if (failed_) {
     return;
   }
-  if (layout_.subjectInNames && !file_.IsOpen()) {
-    subject_.Take(bytes);
-  }
   messageBytes_.Write(bytes);
   failed_ = buffer_.size() >= kBufferSize && !WriteBuffer();
 }
 
 bool MessageFolder::WriteBuffer() {
-  if (!file_.IsOpen() &&
-      !folder_.AddFile(layout_.fileName(start_, subject_.Value(), logName_), file_)) {
+  if (!file_.IsOpen() && !folder_.AddFile(layout_.fileName(*facts_, logName_), file_)) {
     return false;
   }
   const bool written = file_.Write(buffer_);
@@ -73,11 +68,11 @@ bool MessageFolder::WriteBuffer() {
   return written;
 }
 
-void MessageFolder::EndMessage() {
+void MessageFolder::EndMessage(const MailFacts& facts) {
   if (failed_) {
     return;
   }
-  failed_ = !WriteBuffer() || !file_.Finish(start_.time);
+  failed_ = !WriteBuffer() || !file_.Finish(facts.time);
   messagesKept_ += failed_ ? 0 : 1;
 }
 

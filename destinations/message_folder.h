@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "destinations/subject_catcher.h"
 #include "engine/mail_destination.h"
 #include "files/new_folder.h"
 #include "formats/crlf_lines.h"
@@ -24,11 +23,8 @@ struct FolderLayout {
   std::string_view extension;                    // of the folder, after NAME
   std::span<const std::string_view> subfolders;  // made in every folder
   bool crLfLineEnds = false;                     // else LF, as the writer writes
-  bool subjectInNames = false;
-  // A message's file in the folder. subject is the Subject field's value, as
-  // far as it came before the name was needed; logName names the log's files.
-  std::string (*fileName)(const MailStart& start, std::string_view subject,
-                          std::string_view logName) = nullptr;
+  // A message's file in the folder; logName names the log's files.
+  std::string (*fileName)(const MailFacts& facts, std::string_view logName) = nullptr;
 };
 
 // Where a message's bytes go first in a destination of layout: through crLf,
@@ -43,10 +39,10 @@ class MessageFolder final : public MailDestination {
   MessageFolder& operator=(const MessageFolder&) = delete;
 
   bool Open(const std::string& base) override;
-  void BeginMessage(const MailStart& start) override;
+  void BeginMessage(const MailStart& start, const MailFacts& facts) override;
   void Write(std::string_view bytes) override;
   // Keeps the message's file, dated with the mail's time.
-  void EndMessage() override;
+  void EndMessage(const MailFacts& facts) override;
   bool Failed() const override { return failed_; }
   // NAME.EXT, else the first free NAME.2.EXT, ...; NAME.partial.EXT (then
   // NAME.partial.2.EXT, ...) for a run that stopped early.
@@ -65,14 +61,13 @@ class MessageFolder final : public MailDestination {
   const FolderLayout& layout_;
   files::NewFolder folder_;
   files::FolderFile file_;
-  SubjectCatcher subject_;
   std::string base_;
   std::string logName_;
   std::string buffer_;
   StringSink bufferBytes_{buffer_};
   CrLfLines crLf_{bufferBytes_};
-  MessageSink& messageBytes_;  // through crLf_ where the layout ends lines in CR LF
-  MailStart start_;
+  MessageSink& messageBytes_;         // through crLf_ where the layout ends lines in CR LF
+  const MailFacts* facts_ = nullptr;  // the writer's, for the message going by
   std::uint32_t messagesKept_ = 0;
   bool failed_ = false;
 };

@@ -14,22 +14,17 @@ bool MessageInMemory::Open(const std::string& base) {
   return true;
 }
 
-void MessageInMemory::BeginMessage(const MailStart& start) {
-  start_ = start;
-  subject_.Reset();
+void MessageInMemory::BeginMessage(const MailStart&, const MailFacts&) {
   crLf_.Reset();
   bytes_.clear();
   name_.clear();
 }
 
-void MessageInMemory::Write(std::string_view bytes) {
-  if (layout_.subjectInNames) {
-    subject_.Take(bytes);
-  }
-  messageBytes_.Write(bytes);
-}
+void MessageInMemory::Write(std::string_view bytes) { messageBytes_.Write(bytes); }
 
-void MessageInMemory::EndMessage() { name_ = layout_.fileName(start_, subject_.Value(), logName_); }
+void MessageInMemory::EndMessage(const MailFacts& facts) {
+  name_ = layout_.fileName(facts, logName_);
+}
 
 DestinationOutcome MessageInMemory::Close(bool) {
   const bool kept = !name_.empty();

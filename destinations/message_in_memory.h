@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "destinations/message_folder.h"
-#include "destinations/subject_catcher.h"
 #include "engine/mail_destination.h"
 #include "formats/crlf_lines.h"
 #include "formats/string_sink.h"
@@ -20,9 +19,9 @@ class MessageInMemory final : public MailDestination {
   MessageInMemory& operator=(const MessageInMemory&) = delete;
 
   bool Open(const std::string& base) override;
-  void BeginMessage(const MailStart& start) override;
+  void BeginMessage(const MailStart& start, const MailFacts& facts) override;
   void Write(std::string_view bytes) override;
-  void EndMessage() override;
+  void EndMessage(const MailFacts& facts) override;
   bool Failed() const override { return false; }
   DestinationOutcome Close(bool complete) override;
 
@@ -33,8 +32,6 @@ class MessageInMemory final : public MailDestination {
  private:
   const FolderLayout& layout_;
   std::string logName_;
-  MailStart start_;
-  SubjectCatcher subject_;
   std::string bytes_;
   StringSink bytesSink_{bytes_};
   CrLfLines crLf_{bytesSink_};

@@ -25,8 +25,12 @@ class MailDestination : public MessageSink {
   // The index's entry count, once read: no more messages than this come. A
   // destination that shows its progress needs it.
   virtual void ExpectMessages(std::uint32_t entries) { static_cast<void>(entries); }
-  virtual void BeginMessage(const MailStart& start) = 0;
-  virtual void EndMessage() = 0;
+  // facts are the writer's, filled in as the mail's parts go to it: a
+  // destination that must act before EndMessage reads them as far as they
+  // came, once the message's bytes have started.
+  virtual void BeginMessage(const MailStart& start, const MailFacts& facts) = 0;
+  // The message's bytes have all come; facts tell what it is about.
+  virtual void EndMessage(const MailFacts& facts) = 0;
   // A write failed: the run stops.
   virtual bool Failed() const = 0;
   // Ends the run. complete: the whole log was converted with no error so far.

@@ -9,7 +9,7 @@ void MailOutput::NoteLastByte(std::string_view bytes) {
 }
 
 void MailOutput::BeginMail(const MailStart& start) {
-  destination_.BeginMessage(start);
+  destination_.BeginMessage(start, writer_.Facts());
   writer_.BeginMail(start, destination_);
 }
 
@@ -26,7 +26,7 @@ void MailOutput::WriteCopiedLine(std::string_view piece, bool fromGateway) {
 void MailOutput::FinishMail(std::uint32_t number) {
   writer_.EndMail({number, !atLineStart_}, destination_);
   atLineStart_ = true;
-  destination_.EndMessage();
+  destination_.EndMessage(writer_.Facts());
 }
 
 }  // namespace mixconv

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "mail_facts.h"
+
 namespace mixconv {
 
 // Where a writer puts a message's bytes.
@@ -67,6 +69,8 @@ class MailWriter {
   virtual void WriteCopiedLine(const CopiedLine& line, MessageSink& out) = 0;
   // Ends the mail at a line end.
   virtual void EndMail(const MailEnd& end, MessageSink& out) = 0;
+  // What the mail that EndMail ended is about, its Message-ID as written.
+  virtual const MailFacts& Facts() const = 0;
 };
 
 // How far the local time that separator and Date lines show for this index

@@ -99,4 +99,18 @@ std::string MessageIdHash::Id() const {
   return id;
 }
 
+std::string NormalisedMessageId(std::string_view value) {
+  constexpr std::string_view kWhiteSpace = " \t";
+  const std::size_t open = value.find('<');
+  const std::size_t close = open == std::string_view::npos ? open : value.find('>', open);
+  if (close != std::string_view::npos) {
+    return std::string(value.substr(open, close - open + 1));
+  }
+  const std::size_t first = value.find_first_not_of(kWhiteSpace);
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return std::string(value.substr(first, value.find_last_not_of(kWhiteSpace) - first + 1));
+}
+
 }  // namespace mixconv

@@ -31,4 +31,8 @@ class MessageIdHash {
   std::uint64_t length_ = 0;
 };
 
+// A Message-ID field's value as messages are told apart by it: its "<...>",
+// else the value without surrounding white space.
+std::string NormalisedMessageId(std::string_view value);
+
 }  // namespace mixconv

@@ -9,6 +9,7 @@
 #include "engine/convert.h"
 #include "engine/line_text.h"
 #include "formats/encoded_words.h"
+#include "formats/header_fields.h"
 #include "formats/quoted_printable.h"
 
 namespace mixconv {
@@ -43,16 +44,6 @@ constexpr std::size_t kMaxLineLength = 76;
 constexpr char kInvalidBytesFormat[] = "%s: mail %u: bytes that are not Shift_JIS became U+FFFD";
 constexpr int kSecondsPerMinute = 60;
 constexpr int kMinutesPerHour = 60;
-
-std::string_view FieldName(std::string_view line) { return line.substr(0, line.find(':')); }
-
-bool IsFieldNameByte(char byte) { return byte > ' ' && byte <= '~' && byte != ':'; }
-
-bool IsHeaderFieldLine(std::string_view line) {
-  const std::string_view name = FieldName(line);
-  return name.size() < line.size() && !name.empty() &&
-         std::all_of(name.begin(), name.end(), IsFieldNameByte);
-}
 
 bool IsMimeField(std::string_view name) {
   return std::any_of(
@@ -142,6 +133,7 @@ void Utf8MailWriter::AppendZone(std::int32_t time) {
 }
 
 void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MessageSink& out) {
+  facts_.TakeHeaderLine(line);
   if (mail_.part == Part::Body) {
     // A sent mail's "SUB:" line after a copied line: it stays where it was, in the text.
     WriteCopiedLine({line.bytes}, out);
@@ -201,8 +193,8 @@ bool Utf8MailWriter::ContinuesGatewayHeader(const CopiedLine& line) const {
   if (!IsAscii(line.bytes)) {
     return false;
   }
-  const bool folded = !line.bytes.empty() && (line.bytes[0] == ' ' || line.bytes[0] == '\t');
-  return folded ? mail_.part == Part::GatewayHeader : IsHeaderFieldLine(line.bytes);
+  return IsFoldedLine(line.bytes) ? mail_.part == Part::GatewayHeader
+                                  : IsHeaderFieldLine(line.bytes);
 }
 
 void Utf8MailWriter::FinishHeader(std::string_view transferEncoding, MessageSink& out) {
@@ -215,9 +207,11 @@ void Utf8MailWriter::FinishHeader(std::string_view transferEncoding, MessageSink
     out.Write(line_);
   }
   if (!mail_.hasMessageId) {
+    std::string id = mail_.id.Id();
     line_.assign(kMessageIdField);
-    line_ += mail_.id.Id();
+    line_ += id;
     line_ += kLineEnd;
+    facts_.SetMessageId(std::move(id));
     out.Write(line_);
   }
   out.Write(kMimeLines);
@@ -238,6 +232,7 @@ void Utf8MailWriter::WriteHeldBodyQuoted(MessageSink& out) {
 }
 
 void Utf8MailWriter::BeginMail(const MailStart& start, MessageSink&) {
+  facts_.BeginMail(start);
   mail_ = {};
   mail_.time = start.time;
   mail_.id.AddNumber(start.number);
@@ -249,6 +244,7 @@ void Utf8MailWriter::BeginMail(const MailStart& start, MessageSink&) {
 }
 
 void Utf8MailWriter::WriteCopiedLine(const CopiedLine& line, MessageSink& out) {
+  facts_.TakeCopiedLine(line);
   if (mail_.bodyHeld) {
     mail_.id.Add(line.bytes);
   }
@@ -308,6 +304,7 @@ void Utf8MailWriter::WriteText(std::string_view bytes, bool endOfText, MessageSi
 }
 
 void Utf8MailWriter::EndMail(const MailEnd& end, MessageSink& out) {
+  facts_.EndMail();
   WriteText({}, true, out);
   // A CR that ends the text ends its last line.
   if (end.needsLineEnd || mail_.pendingCr) {

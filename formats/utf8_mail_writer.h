@@ -12,6 +12,7 @@
 
 #include "charset/cp932_decoder.h"
 #include "engine/mail_writer.h"
+#include "formats/mail_facts_gatherer.h"
 #include "formats/message_id.h"
 
 namespace mixconv {
@@ -31,6 +32,7 @@ class Utf8MailWriter final : public MailWriter {
   void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) override;
   void WriteCopiedLine(const CopiedLine& line, MessageSink& out) override;
   void EndMail(const MailEnd& end, MessageSink& out) override;
+  const MailFacts& Facts() const override { return facts_.Facts(); }
 
  private:
   enum class Part { Header, GatewayHeader, Body };
@@ -70,6 +72,7 @@ class Utf8MailWriter final : public MailWriter {
   bool valueWritten_ = false;
   std::string body_;  // the text as written in 8bit; keeps its room from mail to mail
   Mail mail_;
+  MailFactsGatherer facts_;
 };
 
 }  // namespace mixconv

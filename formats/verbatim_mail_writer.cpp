@@ -1,5 +1,7 @@
 #include "formats/verbatim_mail_writer.h"
 
+#include "formats/mail_facts_gatherer.h"
+
 namespace mixconv {
 
 namespace {
@@ -8,13 +10,15 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 class Verbatim final : public MailWriter {
  public:
-  void BeginMail(const MailStart&, MessageSink&) override {}
+  void BeginMail(const MailStart& start, MessageSink&) override { facts_.BeginMail(start); }
 
   void WriteHeaderLine(const HeaderLineView& line, MessageSink& out) override {
+    facts_.TakeHeaderLine(line);
     out.Write(line.bytes);
   }
 
   void WriteCopiedLine(const CopiedLine& line, MessageSink& out) override {
+    facts_.TakeCopiedLine(line);
     out.Write(line.bytes);
   }
 
@@ -22,7 +26,13 @@ class Verbatim final : public MailWriter {
     if (end.needsLineEnd) {
       out.Write(kLineEnd);
     }
+    facts_.EndMail();
   }
+
+  const MailFacts& Facts() const override { return facts_.Facts(); }
+
+ private:
+  MailFactsGatherer facts_;
 };
 
 }  // namespace

@@ -75,7 +75,7 @@ class CheckingObserver final : public mixconv::MailObserver {
     }
   }
   void CopiedLine(const mixconv::CopiedLine&) override {}
-  void EndMail(const mixconv::MailEnd&) override {}
+  void EndMail(const mixconv::MailFacts&) override {}
 };
 
 std::string WorkDirectory;

@@ -131,7 +131,7 @@ void ImapFolder::ReportConnectFailure(const ConnectFailure& failure) const {
   }
 }
 
-void ImapFolder::BeginMessage(const MailStart& start) {
+void ImapFolder::BeginMessage(const MailStart& start, const MailFacts&) {
   start_ = start;
   inMessage_ = true;
   message_.clear();
@@ -140,13 +140,13 @@ void ImapFolder::BeginMessage(const MailStart& start) {
 
 void ImapFolder::Write(std::string_view bytes) { crLf_.Write(bytes); }
 
-void ImapFolder::EndMessage() {
+void ImapFolder::EndMessage(const MailFacts& facts) {
   inMessage_ = false;
   lastNumber_ = start_.number;
   if (failed_) {
     return;
   }
-  std::string id = MessageIdOf(message_);
+  std::string id = facts.messageId;
   if (!id.empty()) {
     ++handled_[id];
     if (const auto there = inFolder_.find(id); there != inFolder_.end() && there->second > 0) {

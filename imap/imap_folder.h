@@ -35,9 +35,9 @@ class ImapFolder final : public MailDestination {
   // Logs in and reads the Message-IDs in the folder, which it makes when missing.
   bool Open(const std::string& base) override;
   void ExpectMessages(std::uint32_t entries) override { expected_ = entries; }
-  void BeginMessage(const MailStart& start) override;
+  void BeginMessage(const MailStart& start, const MailFacts&) override;
   void Write(std::string_view bytes) override;
-  void EndMessage() override;
+  void EndMessage(const MailFacts& facts) override;
   // Also once the user asked to stop.
   bool Failed() const override;
   DestinationOutcome Close(bool complete) override;

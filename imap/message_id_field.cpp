@@ -1,6 +1,7 @@
 #include "imap/message_id_field.h"
 
 #include "engine/line_text.h"
+#include "formats/message_id.h"
 
 namespace mixconv::imap {
 
@@ -22,19 +23,6 @@ std::string_view TakeLine(std::string_view& text) {
 
 bool IsContinuation(std::string_view line) {
   return !line.empty() && kWhiteSpace.find(line.front()) != std::string_view::npos;
-}
-
-std::string Normalised(std::string_view value) {
-  const std::size_t open = value.find('<');
-  const std::size_t close = open == std::string_view::npos ? open : value.find('>', open);
-  if (close != std::string_view::npos) {
-    return std::string(value.substr(open, close - open + 1));
-  }
-  const std::size_t first = value.find_first_not_of(kWhiteSpace);
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  return std::string(value.substr(first, value.find_last_not_of(kWhiteSpace) - first + 1));
 }
 
 }  // namespace
@@ -60,7 +48,7 @@ std::string MessageIdOf(std::string_view message) {
       value += next;
       message = rest;
     }
-    return Normalised(value);
+    return NormalisedMessageId(value);
   }
   return {};
 }

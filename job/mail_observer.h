@@ -9,10 +9,11 @@ namespace mixconv {
 class MailObserver {
  public:
   virtual ~MailObserver() = default;
-  virtual void BeginMail(const MailStart& start) = 0;
-  virtual void HeaderLine(const HeaderLineView& line) = 0;
-  virtual void CopiedLine(const CopiedLine& line) = 0;
-  virtual void EndMail(const MailEnd& end) = 0;
+  // An observer that needs only what the mail is about waits for its end.
+  virtual void BeginMail(const MailStart&) {}
+  virtual void HeaderLine(const HeaderLineView&) {}
+  virtual void CopiedLine(const CopiedLine&) {}
+  virtual void EndMail(const MailFacts& facts) = 0;
 };
 
 }  // namespace mixconv

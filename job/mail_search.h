@@ -19,22 +19,18 @@ class MailSearch final : public MailObserver {
   explicit MailSearch(std::string_view query);
 
   void BeginMail(const MailStart& start) override;
-  void HeaderLine(const HeaderLineView& line) override;
   void CopiedLine(const mixconv::CopiedLine& line) override;
-  void EndMail(const MailEnd& end) override;
+  void EndMail(const MailFacts& facts) override;
 
   // The mails that hold the query, by their place in the index, in index order.
   const std::vector<std::uint32_t>& Matches() const { return matches_; }
 
  private:
-  void Take(std::string_view cp932);
-
   std::string query_;
   Cp932Decoder decoder_;
-  std::string text_;  // the mail's sender, subject and text so far, in UTF-8
+  std::string text_;  // the mail's text so far, in UTF-8
   std::string folded_;
   std::vector<std::uint32_t> matches_;
-  bool lineContinues_ = false;
 };
 
 }  // namespace mixconv

@@ -25,8 +25,9 @@ class ObservedWriter final : public MailWriter {
   }
   void EndMail(const MailEnd& end, MessageSink& out) override {
     writer_.EndMail(end, out);
-    observer_.EndMail(end);
+    observer_.EndMail(writer_.Facts());
   }
+  const MailFacts& Facts() const override { return writer_.Facts(); }
 
  private:
   MailWriter& writer_;

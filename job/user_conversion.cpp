@@ -44,9 +44,9 @@ bool MakeRequest(const char* programName, const UserFields& fields, UserRequest&
 class NoDestination final : public MailDestination {
  public:
   bool Open(const std::string&) override { return true; }
-  void BeginMessage(const MailStart&) override {}
+  void BeginMessage(const MailStart&, const MailFacts&) override {}
   void Write(std::string_view) override {}
-  void EndMessage() override { ++messages_; }
+  void EndMessage(const MailFacts&) override { ++messages_; }
   bool Failed() const override { return false; }
   DestinationOutcome Close(bool) override { return {messages_, true, true, {}}; }
 

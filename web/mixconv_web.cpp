@@ -10,10 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "charset/cp932_decoder.h"
 #include "destinations/mailbox_pieces.h"
 #include "engine/convert.h"
-#include "engine/line_text.h"
 #include "engine/log_file_name.h"
 #include "engine/mail_index.h"
 #include "job/mail_search.h"
@@ -25,8 +23,6 @@
 namespace {
 
 using mixconv::kProgramName;
-constexpr std::string_view kSubjectField = "Subject: ";
-constexpr std::string_view kGatewayFromField = "From: ";
 
 // clang-format off
 EM_JS(void, PostLine, (const char* text), { postLine(UTF8ToString(text)); });
@@ -60,44 +56,11 @@ class PageMailbox final : public mixconv::PieceReceiver {
 // user sees what the download holds.
 class MailListing final : public mixconv::MailObserver {
  public:
-  void BeginMail(const mixconv::MailStart& start) override {
-    number_ = start.number;
-    time_ = start.time;
-    sender_.clear();
-    subject_.clear();
+  void EndMail(const mixconv::MailFacts& facts) override {
+    const mixconv::MailboxText& sender = facts.sender;
+    const std::string& shown = sender.displayName.empty() ? sender.address : sender.displayName;
+    PostMail(facts.number, facts.time, shown.c_str(), facts.subject.c_str());
   }
-
-  void HeaderLine(const mixconv::HeaderLineView& line) override {
-    const bool firstPart = !lineContinues_;
-    lineContinues_ = line.continues;
-    if (firstPart && line.field == mixconv::HeaderField::Subject && subject_.empty()) {
-      subject_ = Text(mixconv::WithoutLineEnd(line.bytes.substr(kSubjectField.size())));
-    } else if (firstPart && line.field == mixconv::HeaderField::From && !line.addresses.empty()) {
-      const mixconv::AddressSpan& from = line.addresses.front();
-      sender_ = Text(from.displayName.empty() ? from.address : from.displayName);
-    }
-  }
-
-  // Mail from the Internet gateway names its sender in its own header lines.
-  void CopiedLine(const mixconv::CopiedLine& line) override {
-    if (line.fromGateway && sender_.empty() && line.bytes.starts_with(kGatewayFromField)) {
-      sender_ = Text(mixconv::WithoutLineEnd(line.bytes.substr(kGatewayFromField.size())));
-    }
-  }
-
-  void EndMail(const mixconv::MailEnd&) override {
-    PostMail(number_, time_, sender_.c_str(), subject_.c_str());
-  }
-
- private:
-  std::string Text(std::string_view cp932) { return std::string(decoder_.Decode(cp932, true)); }
-
-  mixconv::Cp932Decoder decoder_;
-  std::uint32_t number_ = 0;
-  std::int32_t time_ = 0;
-  std::string sender_;
-  std::string subject_;
-  bool lineContinues_ = false;
 };
 
 }  // namespace
