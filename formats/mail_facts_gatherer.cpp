@@ -9,10 +9,7 @@ namespace mixconv {
 
 namespace {
 
-constexpr std::string_view kFieldEnd = ": ";
-constexpr std::string_view kLogLineEnd = "\r\n";
 constexpr std::string_view kFromFieldName = "from";
-constexpr std::string_view kMessageIdFieldName = "message-id";
 
 MailboxText Decoded(const AddressSpan& mailbox, Cp932Decoder& decoder) {
   MailboxText text;
@@ -78,8 +75,7 @@ void MailFactsGatherer::TakeHeaderLine(const HeaderLineView& line) {
   }
   std::string_view value = line.bytes;
   if (firstPart) {
-    const std::size_t fieldEnd = value.find(kFieldEnd);
-    value.remove_prefix(fieldEnd == std::string_view::npos ? 0 : fieldEnd + kFieldEnd.size());
+    value.remove_prefix(FieldPrefixLength(value));
     inSubject_ = line.field == HeaderField::Subject && !subjectSeen_;
     subjectSeen_ = subjectSeen_ || inSubject_;
     inFrom_ = line.field == HeaderField::From && !fromSeen_;

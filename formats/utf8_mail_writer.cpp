@@ -16,7 +16,6 @@ namespace mixconv {
 
 namespace {
 
-constexpr std::string_view kFieldEnd = ": ";
 // The engine's lines end in CR LF; Unix mbox readers (mutt) show a CR left before a separator.
 constexpr std::string_view kLogLineEnd = "\r\n";
 constexpr std::string_view kLineEnd = "\n";
@@ -24,7 +23,6 @@ constexpr std::string_view kCarriageReturn = "\r";
 constexpr std::string_view kDateField = "Date: ";
 constexpr std::string_view kDateFieldName = "date";
 constexpr std::string_view kMessageIdField = "Message-ID: ";
-constexpr std::string_view kMessageIdFieldName = "message-id";
 constexpr std::string_view kMimeLines =
     "MIME-Version: 1.0\n"
     "Content-Type: text/plain; charset=UTF-8\n"
@@ -148,8 +146,7 @@ void Utf8MailWriter::WriteHeaderLine(const HeaderLineView& line, MessageSink& ou
   mail_.lineContinues = line.continues;
   std::size_t fieldLength = 0;
   if (firstPart) {
-    const std::size_t fieldEnd = line.bytes.find(kFieldEnd);
-    fieldLength = fieldEnd == std::string_view::npos ? 0 : fieldEnd + kFieldEnd.size();
+    fieldLength = FieldPrefixLength(line.bytes);
     lineColumn_ = 0;
     addressesWritten_ = false;
     valueWritten_ = false;
